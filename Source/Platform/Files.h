@@ -1,0 +1,38 @@
+#pragma once
+// The file-system role: lengths, deletion, modification times, raw reads and writes, and the
+// atomic replace that every file the system writes goes through.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Role.h"
+
+namespace platform {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Bytes of the file, -1 when its length cannot be read (missing, no access, a folder).
+    virtual std::int64_t Length(const std::string& path) = 0;
+    // 0 when deleted; otherwise the error number: 53 missing, 70 no permission, 75 a folder or
+    // another failure. Never throws.
+    virtual int Delete(const std::string& path) = 0;
+    // Last modification in nanoseconds since 1970, at the file system's full resolution;
+    // nothing when the file cannot be read.
+    virtual std::optional<std::int64_t> ModifiedTime(const std::string& path) = 0;
+    // The whole file. Raises 53 when it is missing, 70 without permission, 75 for a folder or
+    // another read failure.
+    virtual std::string ReadAll(const std::string& path) = 0;
+    // Replaces the file atomically: a temporary file in the same folder, flushed to disk, renamed
+    // over the target. A failure leaves the old file untouched and raises 76 (missing folder),
+    // 70 (no permission), 61 (disk full) or 75. `ownerOnly` creates a new file readable and
+    // writable by its owner only; an existing file keeps its permissions.
+    virtual void WriteAtomic(const std::string& path, std::string_view bytes,
+                             bool ownerOnly = false) = 0;
+};
+
+inline FileSystem& Files() { return rt::Role<FileSystem>::Get(); }
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+// Dates: construction, parts, month arithmetic, patterns, and the user's regional short date.
+#include <string>
+#include <string_view>
+
+#include "Variant.h"
+
+namespace rt {
+
+// Raises 5 when the date falls outside 1 January 100 .. 31 December 9999. Month and day overflow
+// roll over as the classic DateSerial does (month 13 is January of the next year).
+Date DateSerial(int year, int month, int day);
+Date TimeSerial(int hour, int minute, int second);
+
+int Year(Date d);
+int Month(Date d);
+int Day(Date d);
+int Hour(Date d);
+int Minute(Date d);
+int Second(Date d);
+
+// Month arithmetic keeps the day and clamps to the last day of the target month:
+// 31 May - 3 months = 28/29 February.
+Date AddMonths(Date d, int months);
+Date AddDays(Date d, int days);
+
+// Date patterns: d, dd, M, MM, yy, yyyy, H, HH, mm (minutes), ss; other characters are copied.
+// FormatDate(d, "ddMMyyyy") gives "05122026".
+std::string FormatDate(Date d, std::string_view pattern);
+
+// The regional date settings, taken from LC_ALL, LC_TIME or LANG (the first that is set):
+// de_* and most European locales give day.month.year with "."; en_US month/day/year with "/";
+// ISO-style locales year-month-day with "-". With none set the default is de_DE (dd.MM.yyyy),
+// the users' own region.
+struct RegionalDateSettings {
+    std::string shortDatePattern;  // e.g. "dd.MM.yyyy", "M/d/yyyy"
+    char separator = '.';
+    enum class Order { DayMonthYear, MonthDayYear, YearMonthDay } order = Order::DayMonthYear;
+};
+RegionalDateSettings RegionFromLocaleName(std::string_view localeName);
+const RegionalDateSettings& CurrentRegion();
+// For tests: replace the settings read from the environment (nullptr restores them).
+void OverrideRegion(const RegionalDateSettings* settings);
+
+// The date in the user's short date format.
+std::string ShortDateText(Date d);
+
+// Text to date under the regional settings. Accepts the short format's order with ".", "/" or
+// "-" as separators, two-digit years (00-29 -> 2000s, 30-99 -> 1900s) and ISO year-month-day;
+// rejects everything else, the empty text included.
+bool TryParseDate(std::string_view text, Date& out);
+// Raises 13 when TryParseDate rejects the text.
+Date DateFromText(std::string_view text);
+bool IsDateText(std::string_view text);
+
+// Today and now from the installed clock.
+Date Today();
+Date Now();
+
+}  // namespace rt

@@ -1,0 +1,46 @@
+#pragma once
+// One installed implementation per platform role. Each role's .cpp defines MakeDefaultRole<R>()
+// (the Linux implementation); tests install fakes with ScopedRole for the length of a test.
+#include <memory>
+#include <utility>
+
+namespace rt {
+
+template <class R>
+std::shared_ptr<R> MakeDefaultRole();
+
+template <class R>
+class Role {
+public:
+    // The installed implementation; the default one on first use.
+    static R& Get() {
+        auto& slot = Slot();
+        if (!slot) slot = MakeDefaultRole<R>();
+        return *slot;
+    }
+    // Installs `impl` (nullptr: the default again) and returns the previous implementation.
+    static std::shared_ptr<R> Install(std::shared_ptr<R> impl) {
+        return std::exchange(Slot(), std::move(impl));
+    }
+
+private:
+    static std::shared_ptr<R>& Slot() {
+        static std::shared_ptr<R> slot;
+        return slot;
+    }
+};
+
+// Installs an implementation for the scope and restores the previous one afterwards.
+template <class R>
+class ScopedRole {
+public:
+    explicit ScopedRole(std::shared_ptr<R> impl) : previous_(Role<R>::Install(std::move(impl))) {}
+    ~ScopedRole() { Role<R>::Install(std::move(previous_)); }
+    ScopedRole(const ScopedRole&) = delete;
+    ScopedRole& operator=(const ScopedRole&) = delete;
+
+private:
+    std::shared_ptr<R> previous_;
+};
+
+}  // namespace rt

@@ -1,0 +1,345 @@
+#include "Text.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "CodePage.h"
+#include "RuntimeError.h"
+
+namespace rt {
+
+namespace {
+
+std::size_t NextCharEnd(std::string_view text, std::size_t pos) noexcept {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) return pos + 1;
+    DecodeUtf8(text, pos);
+    return pos;
+}
+
+char32_t LowerOf(char32_t cp) noexcept {
+    if (cp >= 'A' && cp <= 'Z') return cp + 32;
+    if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 32;
+    switch (cp) {
+        case 0x160: return 0x161;
+        case 0x152: return 0x153;
+        case 0x17D: return 0x17E;
+        case 0x178: return 0xFF;
+        default: return cp;
+    }
+}
+
+char32_t UpperOf(char32_t cp) noexcept {
+    if (cp >= 'a' && cp <= 'z') return cp - 32;
+    if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
+    switch (cp) {
+        case 0x161: return 0x160;
+        case 0x153: return 0x152;
+        case 0x17E: return 0x17D;
+        case 0xFF: return 0x178;
+        default: return cp;
+    }
+}
+
+template <class Map>
+std::string MapCase(std::string_view text, Map map) {
+    std::string out(text);
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto b = static_cast<unsigned char>(text[pos]);
+        if (b < 0x80) {
+            out[pos] = static_cast<char>(map(b));
+            ++pos;
+            continue;
+        }
+        const std::size_t start = pos;
+        const char32_t cp = DecodeUtf8(text, pos);
+        const char32_t mapped = map(cp);
+        if (mapped != cp) {
+            std::string enc;
+            AppendUtf8(enc, mapped);
+            if (enc.size() == pos - start) out.replace(start, enc.size(), enc);
+        }
+    }
+    return out;
+}
+
+// Byte offset of `find` in `text` from byte `from`, npos when absent.
+std::size_t FindBytes(std::string_view text, std::string_view find, std::size_t from,
+                      Compare compare) {
+    if (compare == Compare::Binary) return text.find(find, from);
+    const std::string lowText = LCase(text);
+    const std::string lowFind = LCase(find);
+    return std::string_view(lowText).find(lowFind, from);
+}
+
+void RequireStart(std::int32_t start) {
+    if (start < 1) Raise(err::InvalidProcedureCall);
+}
+
+}  // namespace
+
+std::size_t ByteOffsetOfChar(std::string_view text, std::int32_t charPos) noexcept {
+    std::size_t pos = 0;
+    for (std::int32_t i = 1; i < charPos && pos < text.size(); ++i) pos = NextCharEnd(text, pos);
+    return pos;
+}
+
+std::int32_t CharPosOfByte(std::string_view text, std::size_t byteOffset) noexcept {
+    std::int32_t chars = 1;
+    for (std::size_t pos = 0; pos < byteOffset && pos < text.size(); ++chars)
+        pos = NextCharEnd(text, pos);
+    return chars;
+}
+
+std::int32_t Len(std::string_view text) noexcept {
+    return static_cast<std::int32_t>(CharCount(text));
+}
+
+std::string Left(std::string_view text, std::int32_t length) {
+    if (length < 0) Raise(err::InvalidProcedureCall);
+    return std::string(text.substr(0, ByteOffsetOfChar(text, length + 1)));
+}
+
+std::string Right(std::string_view text, std::int32_t length) {
+    if (length < 0) Raise(err::InvalidProcedureCall);
+    const std::int32_t total = Len(text);
+    if (length >= total) return std::string(text);
+    return std::string(text.substr(ByteOffsetOfChar(text, total - length + 1)));
+}
+
+std::string Mid(std::string_view text, std::int32_t start, std::int32_t length) {
+    RequireStart(start);
+    if (length < -1) Raise(err::InvalidProcedureCall);
+    const std::size_t from = ByteOffsetOfChar(text, start);
+    if (from >= text.size()) return {};
+    const std::string_view rest = text.substr(from);
+    if (length == -1) return std::string(rest);
+    return std::string(rest.substr(0, ByteOffsetOfChar(rest, length + 1)));
+}
+
+std::int32_t InStr(std::int32_t start, std::string_view text, std::string_view find,
+                   Compare compare) {
+    RequireStart(start);
+    const std::int32_t total = Len(text);
+    if (start > total + (find.empty() ? 1 : 0)) return 0;
+    if (find.empty()) return start;
+    const std::size_t at = FindBytes(text, find, ByteOffsetOfChar(text, start), compare);
+    return at == std::string_view::npos ? 0 : CharPosOfByte(text, at);
+}
+
+std::int32_t InStr(std::string_view text, std::string_view find, Compare compare) {
+    return InStr(1, text, find, compare);
+}
+
+std::int32_t InStrRevClassic(std::string_view text, std::string_view find, std::int32_t start,
+                             Compare compare) {
+    if (start == 0 || start < -1) Raise(err::InvalidProcedureCall);
+    const std::int32_t total = Len(text);
+    if (start == -1) start = total;
+    if (find.empty()) return start > total ? 0 : start;
+    if (start > total) return 0;
+    // The match must end at or before the character `start`.
+    const std::size_t endByte = ByteOffsetOfChar(text, start + 1);
+    if (find.size() > endByte) return 0;
+    std::size_t at;
+    if (compare == Compare::Binary) {
+        at = text.substr(0, endByte).rfind(find);
+    } else {
+        const std::string low = LCase(text.substr(0, endByte));
+        at = std::string_view(low).rfind(LCase(find));
+    }
+    return at == std::string_view::npos ? 0 : CharPosOfByte(text, at);
+}
+
+std::string LCase(std::string_view text) { return MapCase(text, LowerOf); }
+std::string UCase(std::string_view text) { return MapCase(text, UpperOf); }
+
+int StrComp(std::string_view a, std::string_view b, Compare compare) {
+    int r;
+    if (compare == Compare::Binary)
+        r = a.compare(b);
+    else
+        r = LCase(a).compare(LCase(b));
+    return (r > 0) - (r < 0);
+}
+
+bool TextEquals(std::string_view a, std::string_view b, Compare compare) {
+    if (a.size() != b.size()) return false;  // folding keeps the byte length
+    return StrComp(a, b, compare) == 0;
+}
+
+std::string LTrim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
+}
+
+std::string RTrim(std::string_view text) {
+    const std::size_t last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
+}
+
+std::string Trim(std::string_view text) { return LTrim(RTrim(text)); }
+
+double Val(std::string_view text) noexcept {
+    // The classic reader ignores blanks, tabs and line feeds anywhere in the number.
+    std::string compact;
+    compact.reserve(std::min<std::size_t>(text.size(), 64));
+    for (const char c : text) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
+        compact += c;
+        if (compact.size() > 400) break;
+    }
+    if (compact.size() >= 2 && compact[0] == '&') {
+        const char kind = static_cast<char>(compact[1] | 0x20);
+        const int base = kind == 'h' ? 16 : kind == 'o' ? 8 : 0;
+        if (base == 0) return 0;
+        std::int64_t v = 0;
+        std::size_t i = 2;
+        for (; i < compact.size(); ++i) {
+            const char c = static_cast<char>(compact[i] | 0x20);
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (base == 16 && c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else
+                break;
+            if (digit >= base) break;
+            v = v * base + digit;
+            if (v > 0xFFFFFFFFLL) break;
+        }
+        // Up to four hex digits read as a 16-bit and up to eight as a 32-bit signed value.
+        if (base == 16 && i - 2 <= 4 && v > 0x7FFF) return static_cast<double>(v - 0x10000);
+        if (v > 0x7FFFFFFF && v <= 0xFFFFFFFFLL) return static_cast<double>(v - 0x100000000LL);
+        return static_cast<double>(v);
+    }
+    std::string number;
+    std::size_t i = 0;
+    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) number += compact[i++];
+    bool digits = false;
+    while (i < compact.size() && std::isdigit(static_cast<unsigned char>(compact[i])))
+        number += compact[i++], digits = true;
+    if (i < compact.size() && compact[i] == '.') {
+        number += compact[i++];
+        while (i < compact.size() && std::isdigit(static_cast<unsigned char>(compact[i])))
+            number += compact[i++], digits = true;
+    }
+    if (!digits) return 0;
+    if (i < compact.size() && (compact[i] == 'e' || compact[i] == 'E' || compact[i] == 'd' ||
+                               compact[i] == 'D')) {
+        std::string exponent = "e";
+        std::size_t j = i + 1;
+        if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) exponent += compact[j++];
+        bool expDigits = false;
+        while (j < compact.size() && std::isdigit(static_cast<unsigned char>(compact[j])))
+            exponent += compact[j++], expDigits = true;
+        if (expDigits) number += exponent;
+    }
+    const double v = std::strtod(number.c_str(), nullptr);
+    return std::isfinite(v) ? v : 0;
+}
+
+std::string NumberText(double value) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+    if (value == 0) return "0";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15G", value);
+    std::string s = buf;
+    const std::size_t e = s.find('E');
+    std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
+    std::string exponent = e == std::string::npos ? "" : s.substr(e);
+    if (mantissa.find('.') != std::string::npos) {
+        while (!mantissa.empty() && mantissa.back() == '0') mantissa.pop_back();
+        if (!mantissa.empty() && mantissa.back() == '.') mantissa.pop_back();
+    }
+    if (!exponent.empty()) {
+        // "E+05" -> "E+5", as the classic conversion writes exponents.
+        const char sign = exponent[1];
+        std::string digits = exponent.substr(2);
+        while (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
+        exponent = std::string("E") + sign + digits;
+    }
+    if (mantissa.rfind("0.", 0) == 0) mantissa.erase(0, 1);
+    if (mantissa.rfind("-0.", 0) == 0) mantissa.erase(1, 1);
+    return mantissa + exponent;
+}
+
+std::string Str(double value) {
+    std::string s = NumberText(value);
+    return (value >= 0 || std::isnan(value)) ? " " + s : s;
+}
+
+std::string FormatNumber(double value, std::string_view pattern) {
+    if (!std::isfinite(value)) return NumberText(value);
+    const std::size_t dot = pattern.find('.');
+    const std::string_view intPattern = pattern.substr(0, dot);
+    const std::string_view fracPattern =
+        dot == std::string_view::npos ? std::string_view() : pattern.substr(dot + 1);
+    const auto isDigit = [](char c) { return c == '0' || c == '#'; };
+    const int decimals =
+        static_cast<int>(std::count_if(fracPattern.begin(), fracPattern.end(), isDigit));
+    const bool grouping = intPattern.find(',') != std::string_view::npos;
+
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(value));
+    std::string digits = buf;
+    std::string fraction;
+    if (const std::size_t p = digits.find('.'); p != std::string::npos) {
+        fraction = digits.substr(p + 1);
+        digits.erase(p);
+    }
+    const bool negative = value < 0 && (digits.find_first_not_of('0') != std::string::npos ||
+                                        fraction.find_first_not_of('0') != std::string::npos);
+    if (digits == "0") digits.clear();
+
+    // Integer part: fill the pattern's digit places from the right.
+    const int places = static_cast<int>(std::count_if(intPattern.begin(), intPattern.end(), isDigit));
+    const int zeroPlaces = static_cast<int>(std::count(intPattern.begin(), intPattern.end(), '0'));
+    while (static_cast<int>(digits.size()) < zeroPlaces) digits.insert(digits.begin(), '0');
+    std::string intText;
+    if (grouping) {
+        for (std::size_t i = 0; i < digits.size(); ++i) {
+            if (i > 0 && (digits.size() - i) % 3 == 0) intText += ',';
+            intText += digits[i];
+        }
+    } else {
+        intText = digits;
+    }
+    std::string out;
+    // Literal characters of the integer pattern keep their place relative to the digits: put the
+    // leading literals (before the first digit place) in front and the rest after.
+    std::size_t firstPlace = intPattern.find_first_of("0#");
+    std::string prefix(intPattern.substr(0, std::min(firstPlace, intPattern.size())));
+    std::string suffix;
+    if (firstPlace != std::string_view::npos) {
+        const std::size_t lastPlace = intPattern.find_last_of("0#");
+        for (std::size_t i = firstPlace; i <= lastPlace; ++i)
+            if (!isDigit(intPattern[i]) && intPattern[i] != ',') prefix += intPattern[i];
+        suffix = std::string(intPattern.substr(lastPlace + 1));
+    }
+    (void)places;
+    out = (negative ? "-" : "") + prefix + intText + suffix;
+    if (dot != std::string_view::npos) {
+        // Trailing "#" places drop trailing zeros.
+        int keep = decimals;
+        for (int i = static_cast<int>(fracPattern.size()) - 1, d = decimals - 1; i >= 0; --i) {
+            if (!isDigit(fracPattern[i])) continue;
+            if (fracPattern[i] == '#' && d < static_cast<int>(fraction.size()) && fraction[d] == '0' &&
+                d == keep - 1)
+                --keep;
+            else
+                break;
+            --d;
+        }
+        if (keep > 0 || decimals == 0) out += '.';
+        out += fraction.substr(0, keep);
+        for (const char c : fracPattern)
+            if (!isDigit(c)) out += c;
+    }
+    return out;
+}
+
+}  // namespace rt

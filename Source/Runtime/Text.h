@@ -1,0 +1,63 @@
+#pragma once
+// The classic text routines on UTF-8 text. Positions and lengths count characters, from 1.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+enum class Compare : std::int16_t { Binary = 0, Text = 1 };
+
+// Characters of the text (not bytes).
+std::int32_t Len(std::string_view text) noexcept;
+
+// Raises 5 for a negative length or a start below 1.
+std::string Left(std::string_view text, std::int32_t length);
+std::string Right(std::string_view text, std::int32_t length);
+std::string Mid(std::string_view text, std::int32_t start, std::int32_t length = -1);
+
+// Position (from 1) of `find` in `text` at or after `start`; 0 when absent. An empty `find`
+// gives `start` (0 past the end). Raises 5 for a start below 1.
+std::int32_t InStr(std::int32_t start, std::string_view text, std::string_view find,
+                   Compare compare = Compare::Binary);
+std::int32_t InStr(std::string_view text, std::string_view find, Compare compare = Compare::Binary);
+// Last position of `find` that starts at or before `start` (-1 = from the end); 0 when absent.
+// Raises 5 for a start of 0 or below -1.
+std::int32_t InStrRevClassic(std::string_view text, std::string_view find, std::int32_t start = -1,
+                             Compare compare = Compare::Binary);
+
+// Letter case over the whole Windows-1252 repertoire (ASCII, Latin-1, Š/š, Œ/œ, Ž/ž, Ÿ/ÿ).
+// Other characters are left as they are. Both keep the byte length of the text.
+std::string LCase(std::string_view text);
+std::string UCase(std::string_view text);
+// Equality with the chosen comparison.
+bool TextEquals(std::string_view a, std::string_view b, Compare compare = Compare::Text);
+// -1, 0 or 1.
+int StrComp(std::string_view a, std::string_view b, Compare compare = Compare::Binary);
+
+// Blanks (spaces) only, as the classic routines trim.
+std::string LTrim(std::string_view text);
+std::string RTrim(std::string_view text);
+std::string Trim(std::string_view text);
+
+// The numeric value of the text's leading number: blanks, tabs and line feeds are skipped,
+// "&H"/"&O" prefixes read hexadecimal and octal; a text without a leading number gives 0.
+double Val(std::string_view text) noexcept;
+
+// Number to text as the classic conversion writes it: up to 15 significant digits, no trailing
+// zeros, "." as decimal sign, exponent form only for very large or small values.
+std::string NumberText(double value);
+// Str(): NumberText with a leading blank for values that are not negative.
+std::string Str(double value);
+
+// Numeric formatting with a digit pattern: "0" is a digit that always shows, "#" one that shows
+// when significant, one "." for the decimals, "," in the integer part for thousands grouping;
+// other characters are copied. Format(42, "00000") gives "00042".
+std::string FormatNumber(double value, std::string_view pattern);
+
+// Byte offset of the character at position `charPos` (from 1); text.size() past the end.
+std::size_t ByteOffsetOfChar(std::string_view text, std::int32_t charPos) noexcept;
+// Character position (from 1) of the byte offset.
+std::int32_t CharPosOfByte(std::string_view text, std::size_t byteOffset) noexcept;
+
+}  // namespace rt

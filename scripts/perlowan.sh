@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# One entry for building and running Perlowan on Debian 12.
+#   perlowan.sh demo   install what is missing, build, run the demo
+#   perlowan.sh test   install what is missing, build and run every test, normal and sanitized
+#   perlowan.sh bench  build the benchmarks and run them
+#   perlowan.sh fuzz [seconds]  build the libFuzzer targets with clang and run each briefly
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libcurl4-openssl-dev libssl-dev nlohmann-json3-dev
+  python3 python3-spyne
+  mingw-w64-tools
+  clang libclang-rt-14-dev
+  libfltk1.3-dev xvfb xauth
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "perlowan: missing Debian packages: ${missing[*]}" >&2
+    echo "perlowan: run this script as root, or install them with apt-get" >&2
+    exit 1
+  fi
+  echo "perlowan: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# configure_and_build <build dir> [cmake options...]
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$root/$dir" -j "$jobs"
+}
+
+run_tests() {
+  local dir=$1
+  ctest --test-dir "$root/$dir" -j "$jobs" --output-on-failure --timeout 300
+}
+
+case "${1:-}" in
+  demo)
+    install_packages
+    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    "$root/build/bin/perlowan-demo"
+    ;;
+  test)
+    install_packages
+    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    run_tests build
+    echo "perlowan: sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
+    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPERLOWAN_SANITIZE=ON
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+    ;;
+  bench)
+    install_packages
+    configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DPERLOWAN_TESTS=OFF -DPERLOWAN_BENCH=ON
+    for b in "$root"/build-bench/bin/bench_*; do
+      [ -x "$b" ] && "$b"
+    done
+    ;;
+  fuzz)
+    install_packages
+    seconds=${2:-30}
+    CC=clang CXX=clang++ configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=Debug \
+      -DPERLOWAN_TESTS=OFF -DPERLOWAN_FUZZ=ON
+    for f in "$root"/build-fuzz/bin/fuzz_*; do
+      [ -x "$f" ] || continue
+      name=$(basename "$f")
+      corpus="$root/build-fuzz/corpus/$name"
+      mkdir -p "$corpus"
+      seeds=("$root/fuzz/seeds/${name#fuzz_}")
+      [ -d "${seeds[0]}" ] || seeds=()
+      echo "perlowan: $name for ${seconds}s"
+      "$f" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${seeds[@]}"
+    done
+    ;;
+  *)
+    echo "usage: $0 demo|test|bench|fuzz [seconds]" >&2
+    exit 2
+    ;;
+esac
