@@ -16,7 +16,6 @@ packages=(
   python3 python3-spyne
   mingw-w64-tools
   clang libclang-rt-14-dev
-  libfltk1.3-dev xvfb xauth
 )
 
 install_packages() {
