@@ -262,13 +262,14 @@ std::string NumberText(double value) {
         while (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
         exponent = std::string("E") + sign + digits;
     }
-    if (mantissa.rfind("0.", 0) == 0) mantissa.erase(0, 1);
-    if (mantissa.rfind("-0.", 0) == 0) mantissa.erase(1, 1);
     return mantissa + exponent;
 }
 
 std::string Str(double value) {
     std::string s = NumberText(value);
+    // Str writes fractions without the leading zero: " .5", "-.25".
+    if (s.rfind("0.", 0) == 0) s.erase(0, 1);
+    if (s.rfind("-0.", 0) == 0) s.erase(1, 1);
     return (value >= 0 || std::isnan(value)) ? " " + s : s;
 }
 

@@ -45,9 +45,11 @@ std::string Trim(std::string_view text);
 double Val(std::string_view text) noexcept;
 
 // Number to text as the classic conversion writes it: up to 15 significant digits, no trailing
-// zeros, "." as decimal sign, exponent form only for very large or small values.
+// zeros, "." as decimal sign, a leading zero before it ("0.5"), exponent form only for very
+// large or small values.
 std::string NumberText(double value);
-// Str(): NumberText with a leading blank for values that are not negative.
+// Str(): NumberText without the leading zero of a fraction, with a leading blank for values
+// that are not negative: " .5", "-.25", " 3".
 std::string Str(double value);
 
 // Numeric formatting with a digit pattern: "0" is a digit that always shows, "#" one that shows
