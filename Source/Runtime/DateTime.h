@@ -8,7 +8,8 @@
 namespace rt {
 
 // Raises 5 when the date falls outside 1 January 100 .. 31 December 9999. Month and day overflow
-// roll over as the classic DateSerial does (month 13 is January of the next year).
+// roll over as the classic DateSerial does (month 13 is January of the next year); years 0-99
+// take the two-digit window (0-29 -> 2000s, 30-99 -> 1900s).
 Date DateSerial(int year, int month, int day);
 Date TimeSerial(int hour, int minute, int second);
 

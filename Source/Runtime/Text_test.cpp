@@ -1,0 +1,240 @@
+#include "Text.h"
+
+#include <gtest/gtest.h>
+
+#include "RuntimeError.h"
+
+namespace {
+
+using rt::Compare;
+
+int ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const rt::RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+TEST(Text, CaseFoldingCoversTheWholeCodePage) {
+    struct Row {
+        const char* lower;
+        const char* upper;
+    };
+    const Row rows[] = {
+        /* 0 */ {"äöü", "ÄÖÜ"},
+        /* 1 */ {"š", "Š"},
+        /* 2 */ {"ÿ", "Ÿ"},
+        /* 3 */ {"œ", "Œ"},
+        /* 4 */ {"ž", "Ž"},
+        /* 5 */ {"àéîõø", "ÀÉÎÕØ"},
+        /* 6 */ {"abc xyz", "ABC XYZ"},
+        /* 7 */ {"grüße", "GRÜßE"},  // ß has no capital in the code page
+        /* 8 */ {"×÷", "×÷"},        // signs, not letters
+        /* 9 */ {"жﬀ€", "жﬀ€"},      // outside the code page or not letters: unchanged
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rt::UCase(rows[i].lower), rows[i].upper);
+        EXPECT_EQ(rt::LCase(rows[i].upper), rows[i].lower);
+        EXPECT_TRUE(rt::TextEquals(rows[i].lower, rows[i].upper, Compare::Text));
+    }
+    EXPECT_FALSE(rt::TextEquals("ä", "Ä", Compare::Binary));
+    EXPECT_FALSE(rt::TextEquals("ä", "a", Compare::Text));
+    EXPECT_EQ(rt::StrComp("Äpfel", "äPFEL", Compare::Text), 0);
+    EXPECT_NE(rt::StrComp("Äpfel", "äPFEL", Compare::Binary), 0);
+}
+
+TEST(Text, CaseFoldingLeavesInvalidUtf8AndNulAlone) {
+    const std::string bad(
+        "a\xC3\0\xFF"
+        "B",
+        5);
+    const std::string lower = rt::LCase(bad);
+    EXPECT_EQ(lower, std::string("a\xC3\0\xFF"
+                                 "b",
+                                 5));
+    EXPECT_EQ(rt::UCase(bad), std::string("A\xC3\0\xFF"
+                                          "B",
+                                          5));
+}
+
+TEST(Text, LeftMidRightCountCharacters) {
+    const std::string text = "Grüße, Ärger";  // 12 characters, 15 bytes
+    EXPECT_EQ(rt::Len(text), 12);
+    struct Row {
+        std::string got;
+        const char* expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {rt::Left(text, 4), "Grüß"},
+        /* 1 */ {rt::Left(text, 0), ""},
+        /* 2 */ {rt::Left(text, 99), "Grüße, Ärger"},
+        /* 3 */ {rt::Right(text, 5), "Ärger"},
+        /* 4 */ {rt::Right(text, 0), ""},
+        /* 5 */ {rt::Right(text, 99), "Grüße, Ärger"},
+        /* 6 */ {rt::Mid(text, 3, 3), "üße"},
+        /* 7 */ {rt::Mid(text, 8), "Ärger"},
+        /* 8 */ {rt::Mid(text, 12, 5), "r"},
+        /* 9 */ {rt::Mid(text, 13), ""},
+        /* 10 */ {rt::Mid(text, 99, 1), ""},
+        /* 11 */ {rt::Mid(text, 1, 0), ""},
+        /* 12 */ {rt::Mid("", 1, 1), ""},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rows[i].got, rows[i].expected);
+    }
+}
+
+TEST(Text, InvalidArgumentsRaise5) {
+    EXPECT_EQ(ErrorOf([] { rt::Left("abc", -1); }), 5);
+    EXPECT_EQ(ErrorOf([] { rt::Right("abc", -1); }), 5);
+    EXPECT_EQ(ErrorOf([] { rt::Mid("abc", 0); }), 5);
+    EXPECT_EQ(ErrorOf([] { rt::Mid("abc", 1, -2); }), 5);
+    EXPECT_EQ(ErrorOf([] { rt::InStr(0, "abc", "a"); }), 5);
+    EXPECT_EQ(ErrorOf([] { rt::InStrRevClassic("abc", "a", 0); }), 5);
+}
+
+TEST(Text, InStrTable) {
+    struct Row {
+        std::int32_t start;
+        const char* text;
+        const char* find;
+        Compare compare;
+        std::int32_t expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {1, "abcabc", "bc", Compare::Binary, 2},
+        /* 1 */ {3, "abcabc", "bc", Compare::Binary, 5},
+        /* 2 */ {1, "abcabc", "BC", Compare::Binary, 0},
+        /* 3 */ {1, "abcabc", "BC", Compare::Text, 2},
+        /* 4 */ {1, "Straße Ärger", "ärger", Compare::Text, 8},
+        /* 5 */ {1, "Straße Ärger", "ärger", Compare::Binary, 0},
+        /* 6 */ {2, "ŠšŠš", "Š", Compare::Text, 2},
+        /* 7 */ {1, "äbc", "c", Compare::Binary, 3},
+        /* 8 */ {4, "abc", "", Compare::Binary, 4},
+        /* 9 */ {5, "abc", "", Compare::Binary, 0},
+        /* 10 */ {9, "abc", "a", Compare::Binary, 0},
+        /* 11 */ {1, "", "a", Compare::Binary, 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const auto& r = rows[i];
+        EXPECT_EQ(rt::InStr(r.start, r.text, r.find, r.compare), r.expected);
+    }
+}
+
+TEST(Text, InStrRevClassicTable) {
+    struct Row {
+        const char* text;
+        const char* find;
+        std::int32_t start;
+        Compare compare;
+        std::int32_t expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {"abcabc", "bc", -1, Compare::Binary, 5},
+        /* 1 */ {"abcabc", "bc", 5, Compare::Binary, 2},  // a match must end by the start
+        /* 2 */ {"abcabc", "bc", 6, Compare::Binary, 5},
+        /* 3 */ {"äbcÄbc", "äB", -1, Compare::Text, 4},
+        /* 4 */ {"abc", "x", -1, Compare::Binary, 0},
+        /* 5 */ {"abc", "a", 9, Compare::Binary, 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const auto& r = rows[i];
+        EXPECT_EQ(rt::InStrRevClassic(r.text, r.find, r.start, r.compare), r.expected);
+    }
+}
+
+TEST(Text, TrimRemovesBlanksOnly) {
+    EXPECT_EQ(rt::Trim("  a b  "), "a b");
+    EXPECT_EQ(rt::LTrim("  a "), "a ");
+    EXPECT_EQ(rt::RTrim("  a "), "  a");
+    EXPECT_EQ(rt::Trim("\ta\t"), "\ta\t");
+    EXPECT_EQ(rt::Trim("    "), "");
+}
+
+TEST(Text, ValReadsTheLeadingNumber) {
+    struct Row {
+        const char* text;
+        double expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {"42", 42},
+        /* 1 */ {"  42abc", 42},
+        /* 2 */ {"1 2 3", 123},
+        /* 3 */ {"-3.5e2x", -350},
+        /* 4 */ {".5", 0.5},
+        /* 5 */ {"abc", 0},
+        /* 6 */ {"", 0},
+        /* 7 */ {"&H10", 16},
+        /* 8 */ {"&hFF", 255},
+        /* 9 */ {"&HFFFF", -1},
+        /* 10 */ {"&O17", 15},
+        /* 11 */ {"&H", 0},
+        /* 12 */ {"1,5", 1},  // the decimal sign is always "."
+        /* 13 */ {"12.34.56", 12.34},
+        /* 14 */ {"1e999", 0},
+        /* 15 */ {"+7", 7},
+        /* 16 */ {"&HFFFFFFFF", -1},
+        /* 17 */ {"&H10000", 65536},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_DOUBLE_EQ(rt::Val(rows[i].text), rows[i].expected);
+    }
+    EXPECT_DOUBLE_EQ(rt::Val(std::string("7\0"
+                                         "8",
+                                         3)),
+                     7);
+}
+
+TEST(Text, NumberTextAndFormat) {
+    EXPECT_EQ(rt::NumberText(42), "42");
+    EXPECT_EQ(rt::NumberText(1.5), "1.5");
+    EXPECT_EQ(rt::NumberText(0.5), "0.5");
+    EXPECT_EQ(rt::NumberText(-0.25), "-0.25");
+    EXPECT_EQ(rt::NumberText(1e20), "1E+20");
+    EXPECT_EQ(rt::Str(0.5), " .5");
+    EXPECT_EQ(rt::Str(-0.25), "-.25");
+    EXPECT_EQ(rt::Str(3), " 3");
+    EXPECT_EQ(rt::Str(-3), "-3");
+    struct Row {
+        double value;
+        const char* pattern;
+        const char* expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {42, "00000", "00042"},
+        /* 1 */ {123456, "00000", "123456"},
+        /* 2 */ {3.14159, "0.00", "3.14"},
+        /* 3 */ {1234567, "#,##0", "1,234,567"},
+        /* 4 */ {0, "#", ""},
+        /* 5 */ {-5, "000", "-005"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rt::FormatNumber(rows[i].value, rows[i].pattern), rows[i].expected);
+    }
+}
+
+TEST(Text, ByteAndCharacterPositions) {
+    const std::string text = "aäb";
+    EXPECT_EQ(rt::ByteOffsetOfChar(text, 1), 0u);
+    EXPECT_EQ(rt::ByteOffsetOfChar(text, 3), 3u);
+    EXPECT_EQ(rt::ByteOffsetOfChar(text, 9), text.size());
+    EXPECT_EQ(rt::CharPosOfByte(text, 3), 3);
+}
+
+TEST(Text, TruncatedUtf8NeverReadsPastTheEnd) {
+    const std::string cut("ab\xE2\x82", 4);  // a euro sign cut short
+    EXPECT_EQ(rt::Len(cut), 4);
+    EXPECT_EQ(rt::Right(cut, 1), "\x82");
+    EXPECT_EQ(rt::Mid(cut, 3), "\xE2\x82");
+    EXPECT_EQ(rt::InStr(cut, "\x82"), 4);
+}
+
+}  // namespace
