@@ -117,8 +117,8 @@ class Registry {
                            std::string* data) = 0;
     // Needs KeyQueryValue.
     virtual long QueryInfoKey(HKey key, RegKeyInfo& info) = 0;
-    // What went wrong in the last failed call of this thread, for messages (the store file, the
-    // line and the cause of a BadDb, the reason of an IoFailed); empty when it has no detail.
+    // What went wrong in this thread's latest call, for messages (the store file, the line and
+    // the cause of a BadDb, the reason of an IoFailed); empty when it succeeded or has no detail.
     virtual std::string LastErrorDetail() = 0;
 };
 

@@ -1,0 +1,104 @@
+#include "FileTime.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace platform {
+namespace {
+
+// Ticks of a UTC calendar time, computed through the C library as an independent reference.
+std::uint64_t TicksOf(int year, int month, int day, int hour, int minute, int second) {
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return kUnixEpochTicks + static_cast<std::uint64_t>(::timegm(&parts)) * 10'000'000;
+}
+
+TEST(FileTime, ToSystemTimeGivesCalendarParts) {
+    struct Row {
+        std::uint64_t ticks;
+        SystemTime expected;
+    };
+    const Row rows[] = {
+        {0, {1601, 1, 1, 1, 0, 0, 0, 0}},
+        {kUnixEpochTicks, {1970, 1, 4, 1, 0, 0, 0, 0}},
+        {TicksOf(2026, 12, 5, 18, 3, 34) + 1'239'999, {2026, 12, 6, 5, 18, 3, 34, 123}},
+        {TicksOf(2000, 2, 29, 23, 59, 59), {2000, 2, 2, 29, 23, 59, 59, 0}},
+        {TicksOf(2100, 3, 1, 0, 0, 0), {2100, 3, 1, 1, 0, 0, 0, 0}},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        SystemTime out;
+        ASSERT_TRUE(FileTimeToSystemTime(FileTime::FromTicks(rows[i].ticks), out));
+        const SystemTime& e = rows[i].expected;
+        EXPECT_EQ(out.wYear, e.wYear);
+        EXPECT_EQ(out.wMonth, e.wMonth);
+        EXPECT_EQ(out.wDayOfWeek, e.wDayOfWeek);
+        EXPECT_EQ(out.wDay, e.wDay);
+        EXPECT_EQ(out.wHour, e.wHour);
+        EXPECT_EQ(out.wMinute, e.wMinute);
+        EXPECT_EQ(out.wSecond, e.wSecond);
+        EXPECT_EQ(out.wMilliseconds, e.wMilliseconds);
+    }
+    SystemTime untouched;
+    EXPECT_FALSE(FileTimeToSystemTime(FileTime::FromTicks(~0ull), untouched));
+}
+
+class LocalZone : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* tz = std::getenv("TZ");
+        hadTz_ = tz != nullptr;
+        if (hadTz_) savedTz_ = tz;
+        ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+        ::tzset();
+    }
+    void TearDown() override {
+        if (hadTz_) {
+            ::setenv("TZ", savedTz_.c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+  private:
+    bool hadTz_ = false;
+    std::string savedTz_;
+};
+
+TEST_F(LocalZone, LocalFileTimeUsesTheOffsetAtThatInstant) {
+    struct Row {
+        std::uint64_t utc;
+        std::uint64_t local;
+    };
+    const Row rows[] = {
+        {TicksOf(2026, 1, 15, 12, 0, 0), TicksOf(2026, 1, 15, 13, 0, 0)},   // winter: +1 h
+        {TicksOf(2026, 7, 15, 12, 0, 0), TicksOf(2026, 7, 15, 14, 0, 0)},   // summer: +2 h
+        {TicksOf(2026, 12, 31, 23, 30, 0), TicksOf(2027, 1, 1, 0, 30, 0)},  // over the new year
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        FileTime local;
+        ASSERT_TRUE(FileTimeToLocalFileTime(FileTime::FromTicks(rows[i].utc + 5), local));
+        EXPECT_EQ(local.Ticks(), rows[i].local + 5);
+    }
+}
+
+TEST(FileTime, NowFollowsTheSystemClock) {
+    const auto before = static_cast<std::uint64_t>(std::time(nullptr));
+    const std::uint64_t now = FileTimeNow().Ticks();
+    const auto after = static_cast<std::uint64_t>(std::time(nullptr));
+    EXPECT_GE(now, kUnixEpochTicks + before * 10'000'000);
+    EXPECT_LT(now, kUnixEpochTicks + (after + 1) * 10'000'000);
+}
+
+}  // namespace
+}  // namespace platform
