@@ -1,0 +1,189 @@
+#include "Files.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "RuntimeError.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int ErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const rt::RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+class FilesTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(testing::TempDir()) / "perlowan-files-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(dir_, fs::perms::owner_all, ignored);
+        fs::remove_all(dir_, ignored);
+    }
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    void Make(const std::string& name, const std::string& bytes) {
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static mode_t ModeOf(const std::string& path) {
+        struct stat st;
+        return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+    }
+
+    fs::path dir_;
+    platform::FileSystem& files_ = platform::Files();
+};
+
+TEST_F(FilesTest, LengthIsMinusOneWhenItCannotBeRead) {
+    Make("five", "12345");
+    Make("empty", "");
+    fs::create_directory(dir_ / "folder");
+    struct Row {
+        std::string path;
+        std::int64_t expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {PathOf("five"), 5},
+        /* 1 */ {PathOf("empty"), 0},
+        /* 2 */ {PathOf("missing"), -1},
+        /* 3 */ {PathOf("folder"), -1},
+        /* 4 */ {"", -1},
+        /* 5 */ {PathOf("five/below"), -1},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(files_.Length(rows[i].path), rows[i].expected);
+    }
+}
+
+TEST_F(FilesTest, DeleteReturnsErrorNumbers) {
+    Make("doomed", "x");
+    fs::create_directory(dir_ / "folder");
+    struct Row {
+        std::string path;
+        int expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {PathOf("doomed"), 0},
+        /* 1 */ {PathOf("doomed"), 53},  // gone now
+        /* 2 */ {PathOf("missing"), 53},
+        /* 3 */ {PathOf("folder"), 75},
+        /* 4 */ {"", 53},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(files_.Delete(rows[i].path), rows[i].expected);
+    }
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+}
+
+TEST_F(FilesTest, DeleteWithoutPermissionGives70) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may delete anything";
+    Make("kept", "x");
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(files_.Delete(PathOf("kept")), 70);
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_TRUE(fs::exists(dir_ / "kept"));
+}
+
+TEST_F(FilesTest, ModifiedTimeHasNanosecondResolution) {
+    Make("stamped", "x");
+    const struct timespec times[2] = {{1700000000, 123456789}, {1700000000, 987654321}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, PathOf("stamped").c_str(), times, 0), 0);
+    EXPECT_EQ(files_.ModifiedTime(PathOf("stamped")), 1700000000'987654321LL);
+    EXPECT_EQ(files_.ModifiedTime(PathOf("missing")), std::nullopt);
+}
+
+TEST_F(FilesTest, ReadAllGivesTheBytesOrRaises) {
+    const std::string bytes("a\0\xff\r\nb", 6);
+    Make("raw", bytes);
+    EXPECT_EQ(files_.ReadAll(PathOf("raw")), bytes);
+    Make("empty", "");
+    EXPECT_EQ(files_.ReadAll(PathOf("empty")), "");
+    fs::create_directory(dir_ / "folder");
+    EXPECT_EQ(ErrorOf([&] { files_.ReadAll(PathOf("missing")); }), 53);
+    EXPECT_EQ(ErrorOf([&] { files_.ReadAll(PathOf("folder")); }), 75);
+}
+
+TEST_F(FilesTest, WriteAtomicReplacesTheFileAndLeavesNoTemporaryFile) {
+    const std::string big(300000, 'z');
+    files_.WriteAtomic(PathOf("store"), "first");
+    EXPECT_EQ(files_.ReadAll(PathOf("store")), "first");
+    files_.WriteAtomic(PathOf("store"), big);
+    EXPECT_EQ(files_.ReadAll(PathOf("store")), big);
+    files_.WriteAtomic(PathOf("store"), "");
+    EXPECT_EQ(files_.Length(PathOf("store")), 0);
+    EXPECT_EQ(Names(), std::vector<std::string>{"store"});
+}
+
+TEST_F(FilesTest, AFailedReplaceKeepsTheOldFile) {
+    // A name just short enough for the file but too long for its temporary sibling.
+    const std::string longName(250, 'n');
+    Make(longName, "old");
+    fs::create_directory(dir_ / "folder");
+    struct Row {
+        std::string path;
+        int expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {PathOf("missing folder/store"), 76},
+        /* 1 */ {PathOf("folder"), 75},
+        /* 2 */ {PathOf(longName), 75},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ErrorOf([&] { files_.WriteAtomic(rows[i].path, "new"); }), rows[i].expected);
+    }
+    EXPECT_EQ(files_.ReadAll(PathOf(longName)), "old");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"folder", longName}));
+    EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
+}
+
+TEST_F(FilesTest, PermissionsOfNewAndExistingFiles) {
+    const mode_t saved = ::umask(0);
+    files_.WriteAtomic(PathOf("private"), "secret", /*ownerOnly=*/true);
+    files_.WriteAtomic(PathOf("public"), "x");
+    ::umask(saved);
+    EXPECT_EQ(ModeOf(PathOf("private")), 0600u);
+    EXPECT_EQ(ModeOf(PathOf("public")), 0644u);
+    // An existing file keeps its permissions, whatever ownerOnly says.
+    ASSERT_EQ(::chmod(PathOf("public").c_str(), 0640), 0);
+    files_.WriteAtomic(PathOf("public"), "y", /*ownerOnly=*/true);
+    EXPECT_EQ(ModeOf(PathOf("public")), 0640u);
+    files_.WriteAtomic(PathOf("private"), "z");
+    EXPECT_EQ(ModeOf(PathOf("private")), 0600u);
+}
+
+TEST_F(FilesTest, WriteWithoutPermissionGives70AndKeepsTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+    Make("kept", "old");
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(ErrorOf([&] { files_.WriteAtomic(PathOf("kept"), "new"); }), 70);
+    fs::permissions(dir_, fs::perms::owner_all);
+    EXPECT_EQ(files_.ReadAll(PathOf("kept")), "old");
+}
+
+}  // namespace
