@@ -110,9 +110,15 @@ class InProcessWindowManager final : public WindowManager {
         return procedure ? procedure(hWnd, iMsg, wParam, lParam) : 0;
     }
 
-    LResult DefWindowProc(WindowHandle hWnd, MessageId iMsg, WParam wParam, LParam) override {
-        if (iMsg == WM_SETREDRAW) {
-            if (Window* window = Find(hWnd)) window->redraw = wParam != 0;
+    LResult DefWindowProc(WindowHandle hWnd, MessageId iMsg, WParam wParam,
+                          LParam lParam) override {
+        Window* window = Find(hWnd);
+        if (!window) return 0;
+        if (iMsg == WM_SETREDRAW) window->redraw = wParam != 0;
+        // A wheel turn over a child that does not handle it scrolls the nearest ancestor that
+        // does.
+        if (iMsg == WM_MOUSEWHEEL && window->parent != 0) {
+            return SendMessage(window->parent, iMsg, wParam, lParam);
         }
         return 0;
     }

@@ -123,8 +123,8 @@ class WindowManager {
     // Calls the given procedure for the window; 0 when `procedure` is nullptr.
     virtual LResult CallWindowProc(WindowProc procedure, WindowHandle hWnd, MessageId iMsg,
                                    WParam wParam, LParam lParam) = 0;
-    // The system's handling of a message: WM_SETREDRAW switches painting; everything else
-    // returns 0.
+    // The system's handling of a message: WM_SETREDRAW switches painting, WM_MOUSEWHEEL goes on
+    // to the parent window; everything else returns 0.
     virtual LResult DefWindowProc(WindowHandle hWnd, MessageId iMsg, WParam wParam,
                                   LParam lParam) = 0;
 

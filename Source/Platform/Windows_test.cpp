@@ -102,6 +102,18 @@ TEST_F(WindowsTest, ReplacedProcedureReturnsThePreviousOneAndChainsBack) {
     EXPECT_EQ(wm.GetWindowProc(Make(0, {})), &DefaultWindowProc);
 }
 
+TEST_F(WindowsTest, UnhandledWheelGoesOnToTheParent) {
+    const WindowHandle control = Make(0, {0, 0, 100, 100}, &FirstProc);
+    const WindowHandle editor = Make(control, {0, 0, 10, 10});
+    const WindowHandle button = Make(editor, {0, 0, 5, 5});
+    const WParam down = MakeWParam(0, static_cast<std::uint16_t>(-WHEEL_DELTA));
+
+    EXPECT_EQ(wm.SendMessage(button, WM_MOUSEWHEEL, down, 0), 1);
+    EXPECT_EQ(wm.SendMessage(editor, WM_MOUSEMOVE, 3, 0), 0);
+
+    EXPECT_EQ(gSeen, std::vector<std::string>{Event("first", control, WM_MOUSEWHEEL, down)});
+}
+
 TEST_F(WindowsTest, WindowsOfAnotherProcessKeepTheirProcedure) {
     const std::uint32_t foreignId = wm.GetCurrentProcessId() + 1;
     const WindowHandle own = Make(0, {});
