@@ -1,7 +1,16 @@
 #include "mGlobSub.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "CodePage.h"
+#include "Cursors.h"
+#include "Dispatch.h"
+#include "Files.h"
+#include "MessageBox.h"
+#include "Shell.h"
 #include "Text.h"
+#include "mGlobVar.h"
 
 namespace {
 
@@ -9,7 +18,8 @@ constexpr std::size_t kMaxSplitChars = 32767;
 
 // Byte offset of the `from` byte on, with the chosen comparison; npos when absent.
 std::size_t FindFrom(std::string_view text, std::string_view find, std::size_t from,
-                     bool ignoreCase, const std::string& foldedText, const std::string& foldedFind) {
+                     bool ignoreCase, const std::string& foldedText,
+                     const std::string& foldedFind) {
     if (!ignoreCase) return text.find(find, from);
     return std::string_view(foldedText).find(foldedFind, from);
 }
@@ -83,4 +93,65 @@ std::string TextBetween(std::string_view ptText, std::string_view ptStart, std::
     const std::size_t endAt = ptEnd.empty() ? std::string::npos : text.find(rt::LCase(ptEnd), from);
     if (endAt == std::string::npos) return std::string(ptText.substr(from));
     return std::string(ptText.substr(from, endAt - from));
+}
+
+namespace {
+
+// Message boxes carry the add-in's title.
+constexpr const char* kMessageTitle = "Perlowan";
+
+}  // namespace
+
+std::string LanguageText(std::int16_t piNumber) {
+    if (!gobjAddIn) rt::Raise(rt::err::ObjectNotSet, "mGlobSub.LanguageText");
+    return rt::CallMethod(gobjAddIn->MainApplication(), "LanguageString", piNumber).ToString();
+}
+
+std::int32_t FileLength(const std::string& ptPath) {
+    std::int64_t length = -1;
+    try {
+        length = platform::Files().Length(ptPath);
+    } catch (const rt::RuntimeError&) {
+        return -1;
+    }
+    if (length < 0) return -1;
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
+}
+
+std::int16_t DeleteFileQuietly(const std::string& ptPath) {
+    try {
+        return static_cast<std::int16_t>(platform::Files().Delete(ptPath));
+    } catch (const rt::RuntimeError& e) {
+        return static_cast<std::int16_t>(e.Number());
+    }
+}
+
+void OpenDocument(std::int32_t plHwnd, const std::string& ptDocument,
+                  const std::string& ptParameters) {
+    // A shell that fails outright counts as a failed open: the user still gets the message.
+    std::int32_t result = 0;
+    try {
+        result = platform::Shell().ShellExecute(plHwnd, "Open", ptDocument, ptParameters, "",
+                                                platform::SW_SHOWNORMAL);
+    } catch (const rt::RuntimeError&) {
+        result = 0;
+    }
+    if (result >= 32) return;
+    try {
+        platform::MessageBoxes().ShowMessageBox(
+            "An error occurred while opening the document '" + ptDocument +
+                "'. Please open this document manually.",
+            platform::vbOKOnly, platform::vbNoIcon, kMessageTitle);
+    } catch (const rt::RuntimeError&) {
+        // Nothing more to tell the user.
+    }
+}
+
+void SetHandCursor() {
+    static platform::CursorHandle hand = 0;  // loaded once, kept for the library's life
+    auto& cursors = platform::Cursors();
+    if (hand == 0) hand = cursors.LoadCursor(platform::IDC_HAND);
+    if (hand == 0) return;  // no hand pointer on this system: leave the pointer alone
+    if (cursors.GetCursor() != hand) cursors.SetCursor(hand);
 }

@@ -5,8 +5,9 @@
 #include <string_view>
 #include <vector>
 
-// The host's text number `piNumber` in its current language. Raises 91 while no add-in runs;
-// errors of the host call reach the caller.
+// The host's text number `piNumber` in its current language. Raises 91 while no add-in runs or
+// it holds no host object; errors of the host call (438 without LanguageString, 13 for a result
+// that is no text) reach the caller.
 std::string LanguageText(std::int16_t piNumber);
 
 // Splits at `ptSeparator` into `ptResult` (from 0); one trailing separator is ignored; an empty
@@ -19,7 +20,8 @@ void Split(std::string_view ptText, std::string_view ptSeparator,
 // replacement; the text before `plStart` is kept. `plCount` is ignored. Compare mode 0 exact,
 // 1 letter case ignored. An empty search text or a start below 1 returns the text unchanged.
 std::string Replace(std::string_view ptText, std::string_view ptFind, std::string_view ptReplace,
-                    std::int32_t plStart = 1, std::int32_t plCount = -1, std::int16_t piCompare = 0);
+                    std::int32_t plStart = 1, std::int32_t plCount = -1,
+                    std::int16_t piCompare = 0);
 
 // Last position (from 1) at or before `plStart` where `ptFind` starts; a start beyond the text or
 // below 2 means the last character. 0 when absent.
