@@ -94,6 +94,26 @@ public:
         return bytes;
     }
 
+    std::string ReadPrefix(const std::string& path, std::size_t count) override {
+        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
+        struct stat st;
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) rt::Raise(75, "FileSystem");
+        std::string bytes(count, '\0');
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                rt::Raise(75, "FileSystem");
+            }
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
     void WriteAtomic(const std::string& path, std::string_view bytes, bool ownerOnly) override {
         struct stat existing;
         const bool exists = ::stat(path.c_str(), &existing) == 0;

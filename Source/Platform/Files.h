@@ -25,6 +25,12 @@ public:
     // The whole file. Raises 53 when it is missing, 70 without permission, 75 for a folder or
     // another read failure.
     virtual std::string ReadAll(const std::string& path) = 0;
+    // The first `count` bytes, fewer when the file is shorter. Raises as ReadAll does.
+    virtual std::string ReadPrefix(const std::string& path, std::size_t count) {
+        std::string bytes = ReadAll(path);
+        if (bytes.size() > count) bytes.resize(count);
+        return bytes;
+    }
     // Replaces the file atomically: a temporary file in the same folder, flushed to disk, renamed
     // over the target. A failure leaves the old file untouched and raises 76 (missing folder),
     // 70 (no permission), 61 (disk full) or 75. `ownerOnly` creates a new file readable and

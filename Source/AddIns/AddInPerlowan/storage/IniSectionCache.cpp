@@ -1,0 +1,99 @@
+#include "IniSectionCache.h"
+
+namespace ini {
+
+namespace {
+
+bool NeedsWholeTextSearch(std::string_view key) {
+    return key.find_first_of("\r\n=") != std::string_view::npos;
+}
+
+}  // namespace
+
+void SectionCache::AddText(std::string_view name, std::shared_ptr<const std::string> owner,
+                           std::string_view text) {
+    std::string folded = Fold(name);
+    if (entries_.count(folded)) return;
+    Entry& entry = entries_[std::move(folded)];
+    entry.owner = std::move(owner);
+    entry.text = text;
+}
+
+void SectionCache::AddRegion(std::string_view name, std::string header,
+                             std::shared_ptr<IniDocument> doc, std::size_t region,
+                             bool trailingCr) {
+    std::string folded = Fold(name);
+    if (entries_.count(folded)) return;
+    Entry& entry = entries_[std::move(folded)];
+    entry.header = std::move(header);
+    entry.doc = std::move(doc);
+    entry.region = region;
+    entry.trailingCr = trailingCr;
+}
+
+void SectionCache::Remove(std::string_view name) {
+    entries_.erase(Fold(name));
+}
+
+bool SectionCache::Contains(std::string_view name) const {
+    return entries_.count(Fold(name)) > 0;
+}
+
+std::string SectionCache::EntryText(const Entry& entry) {
+    if (!entry.doc) return std::string(entry.text);
+    std::string text = entry.header;
+    const auto& lines = entry.doc->Lines(entry.region);
+    for (std::size_t i = 1; i < lines.size(); ++i) text.append(kCrLf).append(lines[i]);
+    if (entry.trailingCr) text += '\r';
+    return text;
+}
+
+std::string SectionCache::Text(std::string_view section) const {
+    const auto it = entries_.find(Fold(section));
+    return it == entries_.end() ? std::string() : EntryText(it->second);
+}
+
+std::string SectionCache::Value(std::string_view section, std::string_view key) {
+    const auto it = entries_.find(Fold(section));
+    if (it == entries_.end()) return {};
+    Entry& entry = it->second;
+    if (entry.doc) return ValueInRegion(entry, key);
+    return ValueInText(entry, key);
+}
+
+std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
+    const std::string_view text = entry.text;
+    if (NeedsWholeTextSearch(key)) return std::string(FindValueInSection(text, key));
+    const auto keyOf = [&](std::size_t at) { return text.substr(at, text.find('=', at) - at); };
+    if (!entry.indexed) {
+        // Lines after the first CR LF, the ones the key search "CR LF key =" can reach.
+        for (std::size_t pos = text.find(kCrLf); pos != npos;) {
+            const std::size_t start = pos + 2;
+            const std::size_t end = text.find(kCrLf, start);
+            const std::size_t eq = text.find('=', start);
+            if (eq != npos && eq < end)
+                entry.index.Add(text.substr(start, eq - start), start, keyOf);
+            pos = end;
+        }
+        entry.indexed = true;
+    }
+    const auto at = entry.index.Find(key, keyOf);
+    if (!at) return {};
+    return std::string(CutValue(text.substr(*at + key.size() + 1)));
+}
+
+std::string SectionCache::ValueInRegion(Entry& entry, std::string_view key) {
+    if (key.find_first_of("\r\n") != std::string_view::npos)
+        return std::string(FindValueInSection(EntryText(entry), key));
+    const auto at = entry.doc->FindKeyLine(entry.region, key);
+    if (!at) return {};
+    const auto& lines = entry.doc->Lines(entry.region);
+    std::string_view rest = lines[*at].substr(key.size() + 1);
+    if (*at + 1 < lines.size()) return std::string(rest);
+    // The last line of the section text: no CR LF follows, so the value ends at a CR, else an LF.
+    std::size_t end = rest.find('\r');
+    if (end == npos && !entry.trailingCr) end = rest.find('\n');
+    return std::string(end == npos ? rest : rest.substr(0, end));
+}
+
+}  // namespace ini

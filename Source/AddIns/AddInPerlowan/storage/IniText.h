@@ -1,0 +1,69 @@
+#pragma once
+// Text routines of the INI engine on whole texts: case-folded search, the key edit, section
+// cutting, value cutting, and the file encodings (Windows-1252 bytes, the "@@@" UTF-16LE form).
+// Texts are UTF-8; letter case is folded as rt::LCase folds it, which keeps byte lengths, so
+// byte offsets found in a folded text are offsets in the text itself.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ini {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+inline constexpr std::size_t npos = std::string_view::npos;
+
+std::string Fold(std::string_view text);
+bool FoldEquals(std::string_view a, std::string_view b);
+bool FoldStartsWith(std::string_view text, std::string_view prefix);
+bool FoldEndsWith(std::string_view text, std::string_view suffix);
+std::uint64_t FoldHash(std::string_view text);
+// Offset of `find` at or after `from`, letter case ignored; npos when absent.
+std::size_t FindFolded(std::string_view text, std::string_view find, std::size_t from = 0);
+// Offset of the CR of the first CR LF + `find` at or after `from`, letter case ignored.
+std::size_t FindAfterCrLf(std::string_view text, std::string_view find, std::size_t from = 0);
+
+// The line from `pos` up to the next CR LF; `pos` moves past it, or to the end of the text.
+std::string_view NextLine(std::string_view text, std::size_t& pos);
+std::string_view StripTrailingLineBreaks(std::string_view text);
+bool EndsWith(std::string_view text, std::string_view suffix);
+
+// The value after a key's "=": up to the first CR LF; without one up to the first CR, then the
+// first LF, then the end.
+std::string_view CutValue(std::string_view rest);
+// The value of `key` in a section text: the first CR LF + key + "=" (case ignored); "" if none.
+std::string_view FindValueInSection(std::string_view sectionText, std::string_view key);
+
+// Writes `key`=`value` into section `section` of the whole text `text`: replaces the key's line
+// when the section holds it, else adds a line at the section's end, else appends the section.
+void SetKeyInText(std::string& text, std::string_view section, std::string_view key,
+                  std::string_view value);
+// The text a section reads as after a write: its header as the caller spells it, CR LF, and the
+// text after the first "[section]" CR LF up to the next CR LF "[" (both found ignoring case).
+std::string SectionTextAfterWrite(std::string_view text, std::string_view section);
+
+// Section names of a text in order and the first section text of each name (see BuildSections).
+struct SectionSpan {
+    std::string_view name;
+    std::size_t headerStart;  // offset of the header line
+    std::size_t end;          // one past the section text
+};
+// Walks the text's lines: a header is a line starting with "[" and ending with "]". A section
+// runs to just before the LF ahead of the next header, the last one to the end of the text.
+// `list` gets each name followed by another header, with ";".
+std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list);
+
+// Windows-1252 bytes <-> UTF-8, fast on runs of ASCII.
+std::string AnsiToText(std::string_view bytes);
+std::string TextToAnsi(std::string_view text);
+
+// True when the first bytes of a file mark the Unicode format ("@@@" in one of its four forms).
+bool HasUnicodeMarker(std::string_view firstBytes);
+// The text of a Unicode-format file, or nothing when no form matches.
+std::optional<std::string> DecodeUnicodeFile(std::string_view bytes);
+std::string EncodeUnicodeFile(std::string_view text);
+std::string_view CutTrailingNuls(std::string_view text);
+
+}  // namespace ini
