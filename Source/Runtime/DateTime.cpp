@@ -260,6 +260,14 @@ std::string ShortDateText(Date d) {
     return FormatDate(d, CurrentRegion().shortDatePattern);
 }
 
+std::string DateTimeText(Date d) {
+    CivilOf(d);
+    if (SecondsOfDay(d) == 0) return ShortDateText(d);
+    const std::string time = FormatDate(d, "HH:mm:ss");
+    if (DayPart(d) == 0) return time;
+    return ShortDateText(d) + " " + time;
+}
+
 bool TryParseDate(std::string_view text, Date& out) {
     // Blanks around the date are allowed; anything else must be the three numbers.
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);

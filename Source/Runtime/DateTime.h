@@ -45,6 +45,9 @@ void OverrideRegion(const RegionalDateSettings* settings);
 
 // The date in the user's short date format.
 std::string ShortDateText(Date d);
+// The text of a date value as the classic conversion writes it: the short date, then the time
+// "HH:mm:ss" when there is one; only the time for a value on 30 December 1899 with a time.
+std::string DateTimeText(Date d);
 
 // Text to date under the regional settings. Accepts the short format's order with ".", "/" or
 // "-" as separators, two-digit years (00-29 -> 2000s, 30-99 -> 1900s) and ISO year-month-day;

@@ -189,6 +189,27 @@ TEST(DateTime, ShortDateTextFollowsTheRegion) {
     }
 }
 
+TEST(DateTime, DateValuesAsTextShowTheTimeWhenThereIsOne) {
+    ScopedRegion region("de_DE.UTF-8");
+    const Date day = DateSerial(2026, 3, 5);
+    const Date time = rt::TimeSerial(14, 30, 5);
+    struct Row {
+        Date value;
+        const char* expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {day, "05.03.2026"},
+        /* 1 */ {Date{day.serial + time.serial}, "05.03.2026 14:30:05"},
+        /* 2 */ {time, "14:30:05"},
+        /* 3 */ {Date{0}, "30.12.1899"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rt::DateTimeText(rows[i].value), rows[i].expected);
+        EXPECT_EQ(rt::Variant(rows[i].value).ToString(), rows[i].expected);
+    }
+}
+
 struct ParseRow {
     const char* text;
     bool accepted;

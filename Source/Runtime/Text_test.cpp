@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <vector>
+
 #include "RuntimeError.h"
 
 namespace {
@@ -235,6 +239,59 @@ TEST(Text, TruncatedUtf8NeverReadsPastTheEnd) {
     EXPECT_EQ(rt::Right(cut, 1), "\x82");
     EXPECT_EQ(rt::Mid(cut, 3), "\xE2\x82");
     EXPECT_EQ(rt::InStr(cut, "\x82"), 4);
+}
+
+}  // namespace
+
+namespace {
+
+// Texts that must not trip any routine: empty, invalid and truncated UTF-8, embedded NUL,
+// characters of every length, a long text.
+std::vector<std::string> NastyTexts() {
+    return {
+        "",
+        std::string("\0", 1),
+        std::string("a\0b\0", 4),
+        "\xff\xfe\xfd",
+        "\xC3",
+        "\xE2\x82",
+        "\xF0\x9F\x98",
+        "\xC0\x80",      // overlong NUL
+        "\xED\xA0\x80",  // a surrogate
+        "Ä\xC3Š\x80ÿ€😀",
+        std::string(70000, 'x') + "ä\xff",
+    };
+}
+
+TEST(Text, EveryRoutineStaysWithinTheTextForNastyInput) {
+    const auto texts = NastyTexts();
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::string& t = texts[i];
+        const std::int32_t len = rt::Len(t);
+        EXPECT_GE(len, 0);
+        EXPECT_LE(static_cast<std::size_t>(len), t.size());
+        // Splitting at any character position and joining again gives the text back.
+        for (const std::int32_t n : {0, 1, 2, len / 2, len, len + 1}) {
+            SCOPED_TRACE(n);
+            EXPECT_EQ(rt::Left(t, n) + rt::Mid(t, n + 1), t);
+            EXPECT_EQ(rt::Left(t, len - std::min(n, len)) + rt::Right(t, n), t);
+            EXPECT_LE(rt::Len(rt::Left(t, n)), n);
+        }
+        // Case mapping keeps bytes it does not know and the byte length.
+        EXPECT_EQ(rt::UCase(t).size(), t.size());
+        EXPECT_EQ(rt::LCase(rt::UCase(t)), rt::LCase(t));
+        EXPECT_TRUE(rt::TextEquals(t, rt::UCase(t), rt::Compare::Text));
+        // A text is found in itself at 1, both ways.
+        if (!t.empty()) {
+            EXPECT_EQ(rt::InStr(t, t, rt::Compare::Text), 1);
+            EXPECT_EQ(rt::InStrRevClassic(t, t, -1, rt::Compare::Binary), 1);
+        }
+        EXPECT_EQ(rt::CharPosOfByte(t, t.size()), len + 1);
+        EXPECT_EQ(rt::ByteOffsetOfChar(t, len + 1), t.size());
+        EXPECT_TRUE(std::isfinite(rt::Val(t)));
+        EXPECT_EQ(rt::Trim(t).size() <= t.size(), true);
+    }
 }
 
 }  // namespace

@@ -164,7 +164,7 @@ std::string Variant::ToString() const {
                               return NumberText(std::strtod(buf, nullptr));
                           },
                           [](double v) { return NumberText(v); },
-                          [](Date d) { return ShortDateText(d); },
+                          [](Date d) { return DateTimeText(d); },
                           [](const std::string& s) { return s; },
                           [](const ObjectRef&) -> std::string { TypeMismatch(); },
                           [](const std::shared_ptr<Array>&) -> std::string { TypeMismatch(); },
