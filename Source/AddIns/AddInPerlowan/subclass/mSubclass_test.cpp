@@ -208,6 +208,19 @@ TEST_F(SubclassTest, ModeZeroKeepsTheMessageFromTheOwnProcedureButNotOtherMessag
     EXPECT_FALSE(wm.IsPaintingEnabled(hWnd)) << "unsubscribed messages reach the own procedure";
 }
 
+TEST_F(SubclassTest, GapInTheEntriesSendsTheMessageToTheOwnProcedure) {
+    Client a("a", MsgResponseClientsOnly, 11);
+    Client b("b", MsgResponseClientsOnly, 22);
+    SubscribeMessage(a, hWnd, WM_MOUSEWHEEL);
+    SubscribeMessage(b, hWnd, WM_MOUSEWHEEL);
+    wm.SetProp(hWnd, Key("#522#1"), 0);
+
+    EXPECT_EQ(Send(WM_MOUSEWHEEL), 22);
+    const std::vector<std::string> expected = {"own 522", "b 522 0"};
+    EXPECT_EQ(gLog, expected);
+    wm.SetProp(hWnd, Key("#522#1"), Address(a));  // so that `a` finds itself when destroyed
+}
+
 TEST_F(SubclassTest, UnsubscribingAStrangerChangesNothing) {
     Client member("member", MsgResponseClientsOnly);
     Client stranger("stranger", MsgResponseClientsOnly);
