@@ -1,0 +1,110 @@
+#include "ComboBox.h"
+
+#include "MemberRows.h"
+
+namespace forms {
+
+ComboBox::ComboBox(std::string name) : Control(std::move(name)) {
+    SetBackColor(color::SystemWindow);
+    SetForeColor(color::SystemWindowText);
+}
+
+void ComboBox::AddItem(std::string item, std::optional<int> index) {
+    const int at = index.value_or(ListCount());
+    if (at < 0 || at > ListCount()) rt::Raise(rt::err::InvalidProcedureCall, Name());
+    items_.insert(items_.begin() + at, std::move(item));
+    if (listIndex_ >= at) ++listIndex_;
+    Changed("List");
+}
+
+void ComboBox::RemoveItem(int index) {
+    if (index < 0 || index >= ListCount()) rt::Raise(rt::err::InvalidProcedureCall, Name());
+    items_.erase(items_.begin() + index);
+    if (listIndex_ == index)
+        listIndex_ = -1;
+    else if (listIndex_ > index)
+        --listIndex_;
+    Changed("List");
+}
+
+void ComboBox::Clear() {
+    items_.clear();
+    listIndex_ = -1;
+    Changed("List");
+}
+
+const std::string& ComboBox::List(int index) const {
+    if (index < 0 || index >= ListCount()) rt::Raise(381, Name(), "Invalid property array index");
+    return items_[static_cast<std::size_t>(index)];
+}
+
+void ComboBox::SetList(int index, std::string item) {
+    if (index < 0 || index >= ListCount()) rt::Raise(381, Name(), "Invalid property array index");
+    items_[static_cast<std::size_t>(index)] = std::move(item);
+    Changed("List");
+}
+
+void ComboBox::SetListIndex(int value) {
+    if (value < -1 || value >= ListCount()) rt::Raise(err::InvalidPropertyValue, Name());
+    if (listIndex_ == value) return;
+    listIndex_ = value;
+    Changed("ListIndex");
+    Click();
+}
+
+std::string ComboBox::Text() const {
+    return listIndex_ < 0 ? std::string() : List(listIndex_);
+}
+
+void ComboBox::UserKey(std::int16_t keyCode, std::int16_t) {
+    if (keyCode == key::Down && listIndex_ + 1 < ListCount()) SetListIndex(listIndex_ + 1);
+    if (keyCode == key::Up && listIndex_ > 0) SetListIndex(listIndex_ - 1);
+}
+
+void ComboBox::CopyPropertiesFrom(const Control& source) {
+    Control::CopyPropertiesFrom(source);
+    items_ = static_cast<const ComboBox&>(source).items_;
+}
+
+rt::DispId ComboBox::GetIdOfName(std::string_view name) {
+    return ChainedIdOfName<ComboBox, Control>(name);
+}
+
+rt::Variant ComboBox::Invoke(rt::DispId id, rt::CallType type, std::span<rt::Variant> args) {
+    return ChainedInvoke<ComboBox, Control>(id, type, args);
+}
+
+const rt::DispatchTable<ComboBox>& ComboBox::Members() {
+    using B = ComboBox;
+    static const rt::DispatchTable<ComboBox> table{
+        rows::Method<B>("AddItem", 100,
+                        [](B& b, std::span<rt::Variant> a) {
+                            const rt::Variant at = rt::OptionalArg(a, 1);
+                            b.AddItem(
+                                rt::Arg(a, 0).ToString(),
+                                at.IsMissing() ? std::nullopt : std::optional<int>(at.ToLong()));
+                        }),
+        rows::Method<B>(
+            "RemoveItem", 101,
+            [](B& b, std::span<rt::Variant> a) { b.RemoveItem(rt::Arg(a, 0).ToLong()); }),
+        rows::Method<B>("Clear", 102, [](B& b, std::span<rt::Variant>) { b.Clear(); }),
+        rows::ReadOnly<B>("ListCount", 103,
+                          [](B& b) { return static_cast<std::int16_t>(b.ListCount()); }),
+        {"List", 104,
+         [](B& b, rt::CallType type, std::span<rt::Variant> a) -> rt::Variant {
+             const int index = rt::Arg(a, 0).ToLong();
+             if (rows::IsAssignment(type)) {
+                 b.SetList(index, rows::AssignedValue(a).ToString());
+                 return {};
+             }
+             return b.List(index);
+         }},
+        rows::Property<B>(
+            "ListIndex", 105, [](B& b) { return static_cast<std::int16_t>(b.ListIndex()); },
+            [](B& b, std::int16_t v) { b.SetListIndex(v); }),
+        rows::ReadOnly<B>("Text", 106, &B::Text),
+    };
+    return table;
+}
+
+}  // namespace forms
