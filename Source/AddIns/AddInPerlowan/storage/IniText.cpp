@@ -164,7 +164,8 @@ void SetKeyInText(std::string& text, std::string_view section, std::string_view 
         } else if (text.compare(next - 2, 4, "\r\n\r\n") == 0) {
             text.insert(next, line + "\r\n");
         } else {
-            text.insert(next + 2, line + "\r\n");
+            // The line break ahead of the header is written twice: a blank line before it.
+            text.insert(next + 2, line + "\r\n\r\n");
         }
         return;
     }

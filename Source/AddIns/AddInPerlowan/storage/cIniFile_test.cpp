@@ -1,0 +1,587 @@
+#include "cIniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "CodePage.h"
+#include "ProfileStrings.h"
+#include "Role.h"
+#include "RuntimeError.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// "\r\n" after every line, as the cases of the engine's description are written.
+std::string Lines(std::initializer_list<const char*> lines) {
+    std::string text;
+    for (const char* line : lines) text.append(line).append("\r\n");
+    return text;
+}
+
+class IniFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("cinifile_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "Perlowan.dat").string();
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, ec);
+        fs::remove_all(dir_, ec);
+    }
+    // A changed file must show a changed time stamp even on coarse clocks.
+    void Touch(const std::string& bytes) {
+        WriteFile(path_, bytes);
+        const auto later = fs::last_write_time(path_) + std::chrono::seconds(2);
+        fs::last_write_time(path_, later);
+    }
+    fs::path dir_;
+    std::string path_;
+};
+
+// ---- reading ----
+
+struct LoadRow {
+    const char* rule;
+    std::string file;
+    const char* section;
+    const char* key;
+    std::string expected;
+};
+
+TEST_F(IniFileTest, CachedLoadFollowsTheParserRules) {
+    const LoadRow rows[] = {
+        {"section and key ignore case, first key wins", Lines({"[A]", "k=1", "K=2"}), "a", "K",
+         "1"},
+        {"blanks around the key are not trimmed", Lines({"[a]", "k = 1"}), "a", "k", "<def>"},
+        {"key and = alone reads as the default", Lines({"[a]", "k="}), "a", "k", "<def>"},
+        {"last line of a section loses its CR", Lines({"[a]", "k=1", "[b]"}), "a", "k", "1"},
+        {"value verbatim", Lines({"[a]", "k= \"x\" "}), "a", "k", " \"x\" "},
+        {"LF-only file has no section", "[a]\nk=1\n", "a", "k", "<def>"},
+        {"lines before the first header belong nowhere", Lines({"k=0", "[a]"}), "a", "k", "<def>"},
+        {"comment line is no key", Lines({"[a]", ";k=1", "k=2"}), "a", ";k", "1"},
+        {"first section of a name wins", Lines({"[a]", "x=1", "[A]", "k=2"}), "a", "k", "<def>"},
+        {"key of a later section is not found", Lines({"[a]", "x=1", "[b]", "k=2"}), "a", "k",
+         "<def>"},
+        {"header must end with ]", Lines({"[a] ", "k=1"}), "a", "k", "<def>"},
+        {"value up to a lone CR on the last line", "[a]\r\nk=1\r2", "a", "k", "1"},
+        {"value up to a lone LF on the last line", "[a]\r\nk=1\n2", "a", "k", "1"},
+        {"value keeps a lone LF inside a section", "[a]\r\nk=1\n2\r\nx=0", "a", "k", "1\n2"},
+        {"key with =", Lines({"[a]", "a=b=c"}), "a", "a=b", "c"},
+        {"bytes are Windows-1252", Lines({"[\xc4]", "k=\xfc\x80"}), "\xc3\xa4", "K",
+         "\xc3\xbc\xe2\x82\xac"},
+        {"NUL bytes are text", std::string("[a]\r\nk=x\0y\r\n", 12), "a", "k",
+         std::string("x\0y", 3)},
+        {"headers that are prefixes of others", Lines({"[ab]", "k=1", "[a]", "k=2"}), "a", "k",
+         "2"},
+        {"missing file", "", "a", "k", "<def>"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const LoadRow& row = rows[i];
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << row.rule);
+        fs::remove(path_);
+        if (!row.file.empty()) WriteFile(path_, row.file);
+        cIniFile ini;
+        ini.IniFile(path_);
+        EXPECT_EQ(ini.Load(row.section, row.key, "<def>"), row.expected);
+        EXPECT_EQ(ReadFile(path_).has_value(), !row.file.empty()) << "a read creates no file";
+    }
+}
+
+TEST_F(IniFileTest, UnicodeFilesAreRecognisedInTheirFourForms) {
+    const std::string body = rt::Utf8ToUtf16Le("[a]\r\nk=\xc4\x81\r\n");  // U+0101
+    const std::string units = rt::Utf8ToUtf16Le("@@@");
+    struct Row {
+        const char* form;
+        std::string bytes;
+    } rows[] = {
+        {"(a) marker as bytes", "@@@" + body},
+        {"(b) marker as bytes after one byte", "x@@@" + body},
+        {"(c) marker as UTF-16LE", units + body},
+        {"(d) marker after a byte-order mark", "\xff\xfe" + units + body},
+        {"(d) trailing NULs are cut", "\xff\xfe" + units + body + std::string(4, '\0')},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << rows[i].form);
+        WriteFile(path_, rows[i].bytes);
+        cIniFile ini;
+        ini.IniFile(path_);
+        EXPECT_TRUE(ini.CheckUnicodeFile());
+        EXPECT_EQ(ini.Load("a", "k"), "\xc4\x81");
+        EXPECT_EQ(ini.IniContent(), "[a]\r\nk=\xc4\x81\r\n");
+    }
+}
+
+TEST_F(IniFileTest, A8BitFileIsNotUnicodeAndAShortFileKeepsTheFlag) {
+    WriteFile(path_, Lines({"[a]", "k=@@@"}));
+    cIniFile ini;
+    ini.IniFile(path_);
+    EXPECT_FALSE(ini.CheckUnicodeFile());
+    WriteFile(path_, "@@@");
+    EXPECT_FALSE(ini.CheckUnicodeFile()) << "shorter than 10 bytes: unchanged";
+}
+
+TEST_F(IniFileTest, UnicodeWritesKeepTheMarkerFormat) {
+    WriteFile(path_, Lines({"[a]", "k=1"}));
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.WriteAsUnicode(true);
+    EXPECT_EQ(ReadFile(path_), rt::Utf8ToUtf16Le("@@@" + Lines({"[a]", "k=1"})));
+    ini.Save("a", "n", std::string("\xc4\x81"));
+    EXPECT_EQ(ReadFile(path_), rt::Utf8ToUtf16Le("@@@" + Lines({"[a]", "k=1", "n=\xc4\x81"})));
+    cIniFile again;
+    again.IniFile(path_);
+    EXPECT_EQ(again.Load("A", "N"), "\xc4\x81");
+    again.WriteAsAnsi();
+    EXPECT_EQ(ReadFile(path_), Lines({"[a]", "k=1", "n=?"}));
+}
+
+TEST_F(IniFileTest, WriteAsAnsiOnAn8BitFileKeepsItsContent) {
+    const std::string file = Lines({"[a]", "k=1"});
+    WriteFile(path_, file);
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.WriteAsAnsi();
+    EXPECT_EQ(ReadFile(path_), file);
+}
+
+// ---- writing ----
+
+struct EditRow {
+    const char* rule;
+    std::string before;
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+    const char* loaded = nullptr;  // what Load gives afterwards, when not the value
+};
+
+const EditRow kEdits[] = {
+    {"new key before a blank line ahead of the next header", Lines({"[a]", "x=1", "", "[b]"}), "a",
+     "n", "v", Lines({"[a]", "x=1", "n=v", "", "[b]"})},
+    {"new key puts a blank line before the next header", Lines({"[a]", "x=1", "[b]", "y=2"}), "a",
+     "n", "v", Lines({"[a]", "x=1", "n=v", "", "[b]", "y=2"})},
+    {"new key in the last section", Lines({"[a]", "x=1"}), "a", "n", "v",
+     Lines({"[a]", "x=1", "n=v"})},
+    {"new key in a last section without final break", "[a]\r\nx=1", "A", "n", "v",
+     Lines({"[a]", "x=1", "n=v"})},
+    {"existing key replaced, spelled as the caller writes it", Lines({"[a]", "K=1", "x=2"}), "A",
+     "k", "9", Lines({"[a]", "k=9", "x=2"})},
+    {"existing key on the last line without break", "[a]\r\nk=1", "a", "k", "9", "[a]\r\nk=9"},
+    {"existing key stored with an empty value", Lines({"[a]", "k=1"}), "a", "k", "",
+     Lines({"[a]", "k="})},
+    {"key of a later section is a new key here", Lines({"[a]", "x=1", "", "[b]", "k=2"}), "a", "k",
+     "3", Lines({"[a]", "x=1", "k=3", "", "[b]", "k=2"})},
+    {"new section after exactly one blank line", Lines({"[a]", "x=1", ""}), "s", "k", "v",
+     Lines({"[a]", "x=1", "", "[s]", "k=v"})},
+    {"new section after a text without final break", "[a]\r\nx=1", "s", "k", "v",
+     Lines({"[a]", "x=1", "", "[s]", "k=v"})},
+    {"new section into an empty text", "", "s", "k", "v", Lines({"[s]", "k=v"})},
+    {"empty value for a missing key changes nothing", Lines({"[a]", "x=1"}), "a", "k", "",
+     Lines({"[a]", "x=1"})},
+    {"empty value for a missing section changes nothing", Lines({"[a]", "x=1"}), "s", "k", "",
+     Lines({"[a]", "x=1"})},
+    {"section at the very start, headers that are prefixes", Lines({"[ab]", "k=1", "[a]", "k=2"}),
+     "a", "k", "3", Lines({"[ab]", "k=1", "[a]", "k=3"})},
+    {"LF-only text starts with the section but has no header line", "[a]\nk=1\n", "a", "k", "2",
+     "[a]\nk=1\n\r\nk=2\r\n", "<def>"},
+};
+
+TEST_F(IniFileTest, OfflineSaveEditsTheText) {
+    for (std::size_t i = 0; i < std::size(kEdits); ++i) {
+        const EditRow& row = kEdits[i];
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << row.rule);
+        cIniFile ini;
+        ini.Offline(true);
+        ini.IniContent(row.before);
+        ini.Save(row.section, row.key, std::string(row.value));
+        EXPECT_EQ(ini.IniContent(), row.after);
+        const std::string expected = row.loaded ? row.loaded : *row.value ? row.value : "<def>";
+        EXPECT_EQ(ini.Load(row.section, row.key, "<def>"), expected);
+    }
+}
+
+TEST_F(IniFileTest, CachedSaveWritesThroughWithoutTrailingBreaks) {
+    for (std::size_t i = 0; i < std::size(kEdits); ++i) {
+        const EditRow& row = kEdits[i];
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << row.rule);
+        fs::remove(path_);
+        if (!row.before.empty()) WriteFile(path_, row.before);
+        cIniFile ini;
+        ini.IniFile(path_);
+        ini.Save(row.section, row.key, std::string(row.value));
+        std::string expected = row.after;
+        while (expected.size() >= 2 && expected.compare(expected.size() - 2, 2, "\r\n") == 0)
+            expected.resize(expected.size() - 2);
+        EXPECT_EQ(ReadFile(path_),
+                  expected.empty() ? std::nullopt : std::optional<std::string>(expected));
+    }
+}
+
+TEST_F(IniFileTest, SaveWithoutFileRaises53UnlessOffline) {
+    cIniFile ini;
+    try {
+        ini.Save("a", "k", std::string("v"));
+        FAIL() << "no error";
+    } catch (const rt::RuntimeError& e) {
+        EXPECT_EQ(e.Number(), 53);
+        EXPECT_EQ(e.Description(), "File not found");
+    }
+    EXPECT_EQ(ini.Load("a", "k", "d"), "d");
+    ini.Offline(true);
+    ini.Save("a", "k", 42);
+    EXPECT_EQ(ini.IniContent(), Lines({"[a]", "k=42"}));
+    EXPECT_EQ(ini.Load("a", "k", "d"), "42");
+}
+
+TEST_F(IniFileTest, SaveConvertsTheValueToText) {
+    cIniFile ini;
+    ini.Offline(true);
+    ini.Save("a", "b", true);
+    ini.Save("a", "n", 2.5);
+    ini.Save("a", "x", rt::Variant::Null());  // cannot be text: ignored
+    EXPECT_EQ(ini.IniContent(), Lines({"[a]", "b=True", "n=2.5"}));
+}
+
+TEST_F(IniFileTest, OfflineChangesReachTheFileOnlyWhenSaved) {
+    const std::string file = Lines({"[Tipps]", "All=1;", "", "[Tipp]", "1=0a|"});
+    WriteFile(path_, file);
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.Offline(true);
+    EXPECT_EQ(ini.Load("Tipps", "All", ""), "1;");
+    ini.Save("Tipp", "2", std::string("0b|"));
+    ini.Save("Tipps", "All", std::string("1;2;"));
+    EXPECT_EQ(ini.Load("tipp", "2"), "0b|");
+    EXPECT_EQ(ReadFile(path_), file);
+    ini.SaveOfflineToFile();
+    EXPECT_EQ(ReadFile(path_), "[Tipps]\r\nAll=1;2;\r\n\r\n[Tipp]\r\n1=0a|\r\n2=0b|");
+}
+
+TEST_F(IniFileTest, SaveOfflineToFileWritesBytesOwnerOnlyAndDeletesForEmptyText) {
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.Offline(true);
+    ini.Save("s\xc3\xa4", "k", std::string("\xe2\x82\xac"));
+    ini.SaveOfflineToFile();
+    EXPECT_EQ(ReadFile(path_), "[s\xe4]\r\nk=\x80");
+    struct stat st;
+    ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_TRUE(ini.RemoveSection("S\xc3\x84"));
+    EXPECT_EQ(ini.IniContent(), "");
+    ini.SaveOfflineToFile();
+    EXPECT_FALSE(fs::exists(path_));
+}
+
+TEST_F(IniFileTest, OfflineSaveBeforeAnyLoadKeepsTheFileContent) {
+    WriteFile(path_, Lines({"[a]", "x=1"}));
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.Offline(true);
+    ini.Save("a", "k", std::string("2"));
+    ini.SaveOfflineToFile();
+    EXPECT_EQ(ReadFile(path_), "[a]\r\nx=1\r\nk=2");
+}
+
+TEST_F(IniFileTest, CachedEmptyTextDeletesTheFile) {
+    WriteFile(path_, "\r\n");
+    cIniFile ini;
+    ini.IniFile(path_);
+    EXPECT_EQ(ini.Load("a", "k", "d"), "d");
+    WriteFile(path_, "");
+    ini.ResetCache();
+    ini.Save("a", "k", std::string());
+    EXPECT_FALSE(fs::exists(path_));
+}
+
+// ---- removing and rebuilding ----
+
+TEST_F(IniFileTest, RemoveKeyMatchesTheKeyExactly) {
+    struct Row {
+        const char* rule;
+        std::string before;
+        const char* section;
+        const char* key;
+        std::string after;
+    } rows[] = {
+        {"key in another case stays", Lines({"[a]", "K=1"}), "a", "k", Lines({"[a]", "K=1"})},
+        {"line removed", Lines({"[a]", "k=1", "x=2"}), "A", "k", Lines({"[a]", "x=2"})},
+        {"last line without break removed whole", "[a]\r\nx=1\r\nk=2", "a", "k", "[a]\r\nx=1\r\n"},
+        {"trailing blanks of the text cut", "[a]\r\nk=1\r\nx=2  ", "a", "k", "[a]\r\nx=2"},
+        {"key of the next section stays", Lines({"[a]", "x=1", "[b]", "k=2"}), "a", "k",
+         Lines({"[a]", "x=1", "[b]", "k=2"})},
+        {"missing section", Lines({"[a]", "k=1"}), "b", "k", Lines({"[a]", "k=1"})},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << rows[i].rule);
+        cIniFile offline;
+        offline.Offline(true);
+        offline.IniContent(rows[i].before);
+        offline.RemoveKey(rows[i].section, rows[i].key);
+        EXPECT_EQ(offline.IniContent(), rows[i].after);
+
+        WriteFile(path_, rows[i].before);
+        cIniFile cached;
+        cached.IniFile(path_);
+        cached.RemoveKey(rows[i].section, rows[i].key);
+        EXPECT_EQ(ReadFile(path_), rows[i].after);
+        EXPECT_EQ(cached.Load("a", "k", "-"), offline.Load("a", "k", "-"))
+            << "reads see the removal";
+    }
+}
+
+TEST_F(IniFileTest, RemoveSectionCutsItOut) {
+    struct Row {
+        const char* rule;
+        std::string before;
+        const char* section;
+        bool found;
+        std::string after;
+    } rows[] = {
+        {"only section", Lines({"[a]", "k=1"}), "a", true, ""},
+        {"first of two", Lines({"[a]", "k=1", "[b]", "x=2"}), "A", true, "\r\n\r\n[b]\r\nx=2"},
+        {"middle one leaves one blank line", Lines({"[a]", "k=1", "", "", "[b]", "[c]"}), "b", true,
+         "[a]\r\nk=1\r\n\r\n[c]"},
+        {"last one", Lines({"[a]", "k=1", "[b]", "x=2"}), "b", true, "[a]\r\nk=1"},
+        {"missing", Lines({"[a]", "k=1"}), "c", false, Lines({"[a]", "k=1"})},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(testing::Message() << "row " << i << ": " << rows[i].rule);
+        cIniFile ini;
+        ini.Offline(true);
+        ini.IniContent(rows[i].before);
+        EXPECT_EQ(ini.RemoveSection(rows[i].section), rows[i].found);
+        EXPECT_EQ(ini.IniContent(), rows[i].after);
+    }
+}
+
+TEST_F(IniFileTest, RebuildDropsDuplicatesBlankLinesAndStrayLines) {
+    WriteFile(path_, Lines({"[a]", "x=1", "[A]", "y=2", "x=3"}));
+    cIniFile ini;
+    ini.IniFile(path_);
+    EXPECT_TRUE(ini.RebuildIniStructure());
+    EXPECT_EQ(ReadFile(path_), "[a]\r\nx=1");
+
+    WriteFile(path_, "pre=0\r\n[a]  \r\nx=1 \r\nX=2\r\n;c\r\n\r\nnokey\r\n[b]\r\ny=1\r");
+    EXPECT_TRUE(ini.RebuildIniStructure());
+    EXPECT_EQ(ReadFile(path_), "[a]\r\nx=1\r\n\r\n[b]\r\ny=1");
+
+    ini.Offline(true);
+    EXPECT_FALSE(ini.RebuildIniStructure());
+}
+
+TEST_F(IniFileTest, RebuildOfAUnicodeFileWritesOnlyWhenSomethingChanges) {
+    WriteFile(path_, rt::Utf8ToUtf16Le("@@@[a]\r\nx=1"));
+    cIniFile ini;
+    ini.IniFile(path_);
+    EXPECT_FALSE(ini.RebuildIniStructure());
+    WriteFile(path_, rt::Utf8ToUtf16Le("@@@[a]\r\nx=1\r\nx=2"));
+    EXPECT_TRUE(ini.RebuildIniStructure());
+    EXPECT_EQ(ReadFile(path_), rt::Utf8ToUtf16Le("@@@[a]\r\nx=1\r\n"));
+}
+
+TEST_F(IniFileTest, GetAllSectionsListsTheSectionsOfAFreshBuild) {
+    WriteFile(path_, Lines({"[a]", "[b]", "[c]"}));
+    cIniFile ini;
+    ini.IniFile(path_);
+    EXPECT_EQ(ini.GetAllSections(), "a;b;");
+    EXPECT_EQ(ini.GetAllSections(), "") << "cache current";
+    ini.ResetCache();
+    EXPECT_EQ(ini.GetAllSections(), "a;b;");
+    ini.CacheIniFile(false);
+    ini.ResetCache();
+    EXPECT_EQ(ini.GetAllSections(), "");
+}
+
+// ---- cache ----
+
+TEST_F(IniFileTest, CachedReadsFollowTheFilesTimeStamp) {
+    WriteFile(path_, Lines({"[a]", "k=1"}));
+    cIniFile ini;
+    ini.IniFile(path_);
+    EXPECT_EQ(ini.Load("a", "k"), "1");
+    Touch(Lines({"[a]", "k=2"}));
+    EXPECT_EQ(ini.Load("a", "k"), "2");
+
+    ini.UseCacheDirectly(true);
+    Touch(Lines({"[a]", "k=3"}));
+    EXPECT_EQ(ini.Load("a", "k"), "2") << "a valid cache is trusted";
+    ini.ResetCache();
+    EXPECT_EQ(ini.Load("a", "k"), "3");
+    ini.Save("a", "k", std::string("4"));
+    EXPECT_EQ(ini.Load("a", "k"), "4") << "own writes are seen";
+}
+
+TEST_F(IniFileTest, SaveToRamKeepsTheFileAsItWas) {
+    const std::string file = Lines({"[a]", "k=1"});
+    WriteFile(path_, file);
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.UseCacheDirectly(true);
+    ini.SaveToRAM(true);
+    EXPECT_EQ(ini.Load("a", "k"), "1");
+    ini.Save("a", "k", std::string("2"));
+    EXPECT_EQ(ReadFile(path_), file);
+    EXPECT_EQ(ini.Load("a", "k"), "2");
+}
+
+TEST_F(IniFileTest, IniFileSetOnlyActsOnAnotherPath) {
+    WriteFile(path_, Lines({"[a]", "k=1"}));
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.UseCacheDirectly(true);
+    EXPECT_EQ(ini.Load("a", "k"), "1");
+    Touch(Lines({"[a]", "k=2"}));
+    ini.IniFile(path_);
+    EXPECT_EQ(ini.Load("a", "k"), "1") << "same path: cache stays valid";
+    const std::string other = (dir_ / "other.dat").string();
+    ini.IniFile(other);
+    EXPECT_EQ(ini.IniFile(), other);
+    ini.Save("b", "x", std::string("9"));
+    EXPECT_EQ(ReadFile(other), "[b]\r\nx=9") << "a new file starts empty";
+}
+
+// ---- uncached mode ----
+
+class RecordingProfile : public platform::ProfileStrings {
+  public:
+    std::int32_t GetPrivateProfileStringA(std::string_view section, std::string_view key,
+                                          std::string_view defaultValue, std::string& returned,
+                                          std::int32_t size, const std::string& file) override {
+        events.push_back("get " + std::string(section) + "|" + std::string(key) + "|" +
+                         std::string(defaultValue) + "|" + std::to_string(size) + "|" + file);
+        returned = answer;
+        return count;
+    }
+    bool WritePrivateProfileStringA(std::string_view section, std::string_view key,
+                                    std::string_view value, const std::string& file) override {
+        events.push_back("write " + std::string(section) + "|" + std::string(key) + "|" +
+                         std::string(value) + "|" + file);
+        return true;
+    }
+    std::vector<std::string> events;
+    std::string answer = "value";
+    std::int32_t count = 3;
+};
+
+TEST_F(IniFileTest, UncachedModeGoesThroughTheProfileStrings) {
+    auto profile = std::make_shared<RecordingProfile>();
+    rt::ScopedRole<platform::ProfileStrings> scoped(profile);
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.CacheIniFile(false);
+    EXPECT_EQ(ini.Load("a", "k", "d"), "d") << "missing file: no call";
+    WriteFile(path_, "x");
+    EXPECT_EQ(ini.Load("a", "k", "d"), "val") << "cut to the count";
+    profile->count = 0;
+    EXPECT_EQ(ini.Load("a", "k", "d"), "d");
+    ini.Save("a", "k", 7);
+    const std::vector<std::string> expected = {
+        "get a|k||32768|" + path_,
+        "get a|k||32768|" + path_,
+        "write a|k|7|" + path_,
+    };
+    EXPECT_EQ(profile->events, expected);
+}
+
+// ---- bad input and data safety ----
+
+TEST_F(IniFileTest, BadInputNeverCrashesOrLosesContent) {
+    std::string garbage;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 200000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        garbage += static_cast<char>(seed >> 24);
+    }
+    // A long line (the engine is linear in it; kept short enough for a fast suite).
+    const std::string longLine = "[a]\r\nk=" + std::string(8u << 20, 'x') + "\r\nz=1";
+    const struct {
+        std::string bytes;
+        const char* z;  // what [a] z reads as
+    } inputs[] = {
+        {garbage, ""},
+        {std::string(100, '\0'), ""},
+        {"[a\r\nk=1\r\nz=2", ""},
+        {"\r\r\r[a]\rz=1", ""},
+        {longLine, "1"},
+        {Lines({"[a]", "k=1", "[a]", "z=2"}), ""},
+    };
+    for (std::size_t i = 0; i < std::size(inputs); ++i) {
+        SCOPED_TRACE(testing::Message() << "input " << i);
+        const std::string& input = inputs[i].bytes;
+        WriteFile(path_, input);
+        cIniFile ini;
+        ini.IniFile(path_);
+        EXPECT_EQ(ini.Load("a", "z"), inputs[i].z);
+        ini.GetAllSections();
+        EXPECT_TRUE(ini.IniContent() == rt::Win1252ToUtf8(input));
+        cIniFile offline;
+        offline.IniFile(path_);
+        offline.Offline(true);
+        EXPECT_EQ(offline.Load("a", "z"), inputs[i].z);
+        offline.Save("a", "n", std::string("v"));
+        offline.SaveOfflineToFile();
+        const std::string written = *ReadFile(path_);
+        EXPECT_NE(written.find("n=v"), std::string::npos);
+        EXPECT_GE(written.size() + 2, input.size()) << "nothing lost";
+    }
+    EXPECT_EQ(cIniFile().Load("a", "z"), "");
+}
+
+TEST_F(IniFileTest, AnUnreadableFileOrAFolderIsNeverReplaced) {
+    fs::create_directories(path_);
+    {
+        cIniFile ini;
+        ini.IniFile(path_);
+        EXPECT_EQ(ini.Load("a", "k", "d"), "d");
+        ini.Save("a", "k", std::string("v"));
+        ini.Offline(true);
+        ini.Save("a", "k", std::string("v"));
+        ini.SaveOfflineToFile();
+        EXPECT_TRUE(fs::is_directory(path_));
+    }
+    fs::remove(path_);
+    const std::string file = Lines({"[a]", "k=1"});
+    WriteFile(path_, file);
+    fs::permissions(path_, fs::perms::owner_write);
+    if (::access(path_.c_str(), R_OK) == 0) GTEST_SKIP() << "running with read access to all";
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.Save("a", "k", std::string("2"));
+    ini.RemoveKey("a", "k");
+    EXPECT_FALSE(ini.RebuildIniStructure());
+    ini.Offline(true);
+    ini.Save("a", "n", std::string("2"));
+    ini.SaveOfflineToFile();
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadFile(path_), file);
+}
+
+}  // namespace
