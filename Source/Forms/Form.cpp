@@ -62,7 +62,7 @@ void Load(Form& form) {
 
 bool Unload(Form& form) {
     if (!form.loaded_) return true;
-    auto keepAlive = form.shared_from_this();
+    auto keepAlive = form.weak_from_this().lock();  // empty for a form not held by a FormRef
     std::int16_t cancel = 0;
     form.Unload(cancel);
     if (cancel != 0) return false;
