@@ -12,6 +12,8 @@ bool NeedsWholeTextSearch(std::string_view key) {
 
 void SectionCache::AddText(std::string_view name, std::shared_ptr<const std::string> owner,
                            std::string_view text) {
+    // The collection files an item added with an empty key under no key at all.
+    if (name.empty()) return;
     std::string folded = Fold(name);
     if (entries_.count(folded)) return;
     Entry& entry = entries_[std::move(folded)];
@@ -22,12 +24,14 @@ void SectionCache::AddText(std::string_view name, std::shared_ptr<const std::str
 void SectionCache::AddRegion(std::string_view name, std::string header,
                              std::shared_ptr<IniDocument> doc, std::size_t region,
                              bool trailingCr) {
+    if (name.empty()) return;
     std::string folded = Fold(name);
     if (entries_.count(folded)) return;
     Entry& entry = entries_[std::move(folded)];
     entry.header = std::move(header);
     entry.doc = std::move(doc);
     entry.region = region;
+    entry.lineCount = entry.doc->Lines(region).size();
     entry.trailingCr = trailingCr;
 }
 
@@ -43,7 +47,7 @@ std::string SectionCache::EntryText(const Entry& entry) {
     if (!entry.doc) return std::string(entry.text);
     std::string text = entry.header;
     const auto& lines = entry.doc->Lines(entry.region);
-    for (std::size_t i = 1; i < lines.size(); ++i) text.append(kCrLf).append(lines[i]);
+    for (std::size_t i = 1; i < entry.lineCount; ++i) text.append(kCrLf).append(lines[i]);
     if (entry.trailingCr) text += '\r';
     return text;
 }
@@ -86,10 +90,10 @@ std::string SectionCache::ValueInRegion(Entry& entry, std::string_view key) {
     if (key.find_first_of("\r\n") != std::string_view::npos)
         return std::string(FindValueInSection(EntryText(entry), key));
     const auto at = entry.doc->FindKeyLine(entry.region, key);
-    if (!at) return {};
+    if (!at || *at >= entry.lineCount) return {};
     const auto& lines = entry.doc->Lines(entry.region);
     std::string_view rest = lines[*at].substr(key.size() + 1);
-    if (*at + 1 < lines.size()) return std::string(rest);
+    if (*at + 1 < entry.lineCount) return std::string(rest);
     // The last line of the section text: no CR LF follows, so the value ends at a CR, else an LF.
     std::size_t end = rest.find('\r');
     if (end == npos && !entry.trailingCr) end = rest.find('\n');

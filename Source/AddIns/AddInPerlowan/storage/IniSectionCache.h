@@ -38,6 +38,9 @@ class SectionCache {
         std::string_view text;
         std::shared_ptr<IniDocument> doc;  // set for a region
         std::size_t region = 0;
+        // Lines of the region when the entry was made. A later section appended to the text can
+        // only add blank lines to this region, which the entry's text never had.
+        std::size_t lineCount = 0;
         std::string header;
         bool trailingCr = false;
         bool indexed = false;

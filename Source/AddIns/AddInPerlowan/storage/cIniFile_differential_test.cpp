@@ -1,0 +1,148 @@
+// The offline engine against the literal reference: random texts and random sequences of writes,
+// removals and reads must give the very same texts and values.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "IniLiteral_test.h"
+#include "cIniFile.h"
+
+namespace {
+
+class Generator {
+  public:
+    explicit Generator(unsigned seed) : rng_(seed) {}
+
+    template <std::size_t N>
+    const char* Pick(const char* const (&items)[N]) {
+        return items[std::uniform_int_distribution<std::size_t>(0, N - 1)(rng_)];
+    }
+    bool Chance(int percent) { return std::uniform_int_distribution<int>(0, 99)(rng_) < percent; }
+    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+    std::string Text() {
+        static const char* const kLines[] = {
+            "[a]",        "[A]",        "[ab]",   "[b]",    "[Tipp]", "[tipps]",
+            "[\xc3\xa4]", "[\xc3\x84]", "k=1",    "K=2",    "k2=3",   "a=b=c",
+            "=v",         "k=",         "",       "",       "; c",    "x",
+            "[a",         "a]",         "[a] ",   "[]",     "k=a]",   "\xc3\xbc=4",
+            "\xc3\x9c=5", "k= 1 ",      "k=x\ry", "k=x\ny", "1=0a|b|"};
+        const char* separators[] = {"\r\n", "\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r"};
+        const bool lfOnly = Chance(5);
+        std::string text;
+        const int lines = Below(12);
+        for (int i = 0; i < lines; ++i) {
+            text += Pick(kLines);
+            if (i + 1 < lines || Chance(60)) text += lfOnly ? "\n" : Pick(separators);
+        }
+        return text;
+    }
+
+    std::string Section() {
+        static const char* const kSections[] = {
+            "a",        "A",        "ab",  "b",   "B", "Tipp", "Tipps", "tipp",
+            "\xc3\xa4", "\xc3\x84", "new", "x y", "",  "a]b",  "[a",    "a\r\nb"};
+        return Pick(kSections);
+    }
+    std::string Key() {
+        static const char* const kKeys[] = {"k",  "K",  "k2", "a",      "a=b",      "",
+                                            "n",  "N",  "1",  "x",      "\xc3\xbc", "\xc3\x9c",
+                                            "[k", "k]", ";c", "k\r\nx", " k"};
+        return Pick(kKeys);
+    }
+    std::string Value() {
+        static const char* const kValues[] = {"",     "",
+                                              "v",    "1",
+                                              "x=y",  "a]",
+                                              " s ",  "\xc3\xa4",
+                                              "0a|",  "line\r\nbreak",
+                                              "cr\r", "\nlf",
+                                              "[v]",  "long value with words"};
+        return Pick(kValues);
+    }
+
+  private:
+    std::mt19937 rng_;
+};
+
+TEST(IniFileDifferential, OfflineEditsMatchTheLiteralReference) {
+    int compared = 0;
+    for (unsigned seed = 1; seed <= 3000; ++seed) {
+        Generator gen(seed);
+        const std::string start = gen.Text();
+        literal::OfflineIni reference;
+        reference.SetContent(start);
+        cIniFile ini;
+        ini.Offline(true);
+        ini.IniContent(start);
+        const int steps = 1 + gen.Below(14);
+        for (int step = 0; step < steps; ++step) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step << " start "
+                                            << testing::PrintToString(start));
+            const int op = gen.Below(100);
+            if (op < 65) {
+                const std::string section = gen.Section(), key = gen.Key(), value = gen.Value();
+                SCOPED_TRACE("Save " + testing::PrintToString(section) + " " +
+                             testing::PrintToString(key) + " " + testing::PrintToString(value));
+                reference.Save(section, key, value);
+                ini.Save(section, key, value);
+            } else if (op < 72) {
+                const std::string section = gen.Section(), key = gen.Key();
+                reference.RemoveKey(section, key);
+                ini.RemoveKey(section, key);
+            } else if (op < 77) {
+                const std::string section = gen.Section();
+                ASSERT_EQ(ini.RemoveSection(section), reference.RemoveSection(section));
+            }
+            for (int read = 0; read < 3; ++read) {
+                const std::string section = gen.Section(), key = gen.Key();
+                ASSERT_EQ(ini.Load(section, key), reference.Load(section, key))
+                    << "Load " << testing::PrintToString(section) << " "
+                    << testing::PrintToString(key) << " text "
+                    << testing::PrintToString(reference.content);
+                ++compared;
+            }
+            // Reading the text between writes, or not, must not matter.
+            if (gen.Chance(40) || step + 1 == steps) {
+                ASSERT_EQ(ini.IniContent(), reference.content);
+            }
+        }
+    }
+    EXPECT_GT(compared, 10000);
+}
+
+// The tips store's own pattern: many keys in one big section, values changing length, keys
+// spelled in other cases, new keys, and a second section after it.
+TEST(IniFileDifferential, ManyKeysInOneSectionMatchTheLiteralReference) {
+    std::mt19937 rng(42);
+    std::string start = "[Tipp]\r\n";
+    for (int i = 0; i < 300; ++i)
+        start += std::to_string(i) + "=0data" + std::to_string(i) + "|\r\n";
+    start += "\r\n[Tipps]\r\nAll=1;2;";
+    literal::OfflineIni reference;
+    reference.SetContent(start);
+    cIniFile ini;
+    ini.Offline(true);
+    ini.IniContent(start);
+    for (int step = 0; step < 200; ++step) {
+        SCOPED_TRACE(testing::Message() << "step " << step);
+        const int id = std::uniform_int_distribution<int>(0, 400)(rng);
+        std::string key = std::to_string(id);
+        if (id % 7 == 0) key = "0" + key;
+        const std::string value = std::string(id % 3, 'x') + "1|" + std::to_string(step);
+        const std::string section = step % 5 == 0 ? "TIPP" : "Tipp";
+        ASSERT_EQ(ini.Load(section, key), reference.Load(section, key));
+        ini.Save(section, key, value);
+        reference.Save(section, key, value);
+        if (step % 50 == 49) {
+            ini.Save("Tipps", "All", "1;2;" + std::to_string(step) + ";");
+            reference.Save("Tipps", "All", "1;2;" + std::to_string(step) + ";");
+            ASSERT_EQ(ini.IniContent(), reference.content);
+        }
+    }
+    EXPECT_EQ(ini.IniContent(), reference.content);
+}
+
+}  // namespace
