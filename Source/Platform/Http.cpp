@@ -1,0 +1,362 @@
+#include "Http.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "CodePage.h"
+#include "Text.h"
+
+namespace platform {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+bool IsHostName(std::string_view host) {
+    if (host.empty()) return false;
+    if (host.front() == '[') {
+        if (host.size() < 3 || host.back() != ']') return false;
+        return std::all_of(host.begin() + 1, host.end() - 1, [](char c) {
+            return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
+        });
+    }
+    return std::all_of(host.begin(), host.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == '_';
+    });
+}
+
+// The path as the request line carries it: 8-bit bytes, blanks, controls and bytes above 126
+// percent-encoded.
+std::string RequestTarget(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string target;
+    for (const char c : rt::Utf8ToWin1252(path)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b >= 0x7F) {
+            target += '%';
+            target += kHex[b >> 4];
+            target += kHex[b & 15];
+        } else {
+            target += c;
+        }
+    }
+    return target;
+}
+
+std::string_view WithoutLineEnd(std::string_view line) {
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    return line;
+}
+
+std::string HeaderName(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    return rt::LCase(rt::Trim(line.substr(0, colon)));
+}
+
+struct SharedSettings {
+    HttpTimeouts timeouts;
+};
+
+class CurlRequest final : public HttpRequest {
+  public:
+    CurlRequest(std::shared_ptr<SharedSettings> settings, std::string userAgent, std::string host,
+                int port, std::string verb, std::string target, std::string version)
+        : settings_(std::move(settings)),
+          userAgent_(std::move(userAgent)),
+          url_("http://" + host + ":" + std::to_string(port) + "/"),
+          verb_(std::move(verb)),
+          target_(std::move(target)),
+          version_(std::move(version)) {}
+
+    ~CurlRequest() override {
+        if (multi_ != nullptr && easy_ != nullptr && attached_)
+            curl_multi_remove_handle(multi_, easy_);
+        if (easy_ != nullptr) curl_easy_cleanup(easy_);
+        if (multi_ != nullptr) curl_multi_cleanup(multi_);
+        if (headerList_ != nullptr) curl_slist_free_all(headerList_);
+    }
+
+    CurlRequest(const CurlRequest&) = delete;
+    CurlRequest& operator=(const CurlRequest&) = delete;
+
+    void AddHeaders(std::string_view lines) override {
+        while (!lines.empty()) {
+            const std::size_t lf = lines.find('\n');
+            const std::string_view line = WithoutLineEnd(
+                lines.substr(0, lf == std::string_view::npos ? lines.size() : lf + 1));
+            lines.remove_prefix(lf == std::string_view::npos ? lines.size() : lf + 1);
+            if (rt::Trim(line).empty() || line.find(':') == std::string_view::npos) continue;
+            const std::string name = HeaderName(line);
+            std::erase_if(headers_, [&](const std::string& h) { return HeaderName(h) == name; });
+            headers_.emplace_back(line);
+        }
+    }
+
+    bool Send(std::string_view body) override {
+        if (sent_) return false;
+        sent_ = true;
+        body_ = body;
+        if (!Prepare()) {
+            finished_ = true;
+            return false;
+        }
+        lastProgress_ = SteadyClock::now();
+        Pump([this] { return headersDone_; });
+        return headersDone_;
+    }
+
+    std::size_t Read(char* buffer, std::size_t size) override {
+        std::size_t filled = 0;
+        while (filled < size) {
+            if (pendingAt_ < pending_.size()) {
+                const std::size_t take = std::min(size - filled, pending_.size() - pendingAt_);
+                std::copy_n(pending_.data() + pendingAt_, take, buffer + filled);
+                pendingAt_ += take;
+                filled += take;
+                continue;
+            }
+            pending_.clear();
+            pendingAt_ = 0;
+            if (!sent_ || finished_) break;
+            Pump([this] { return !pending_.empty(); });
+            if (pending_.empty()) break;
+        }
+        return filled;
+    }
+
+    std::int32_t StatusCode() override { return statusCode_; }
+    std::string StatusText() override { return statusText_; }
+
+  private:
+    bool Prepare() {
+        multi_ = curl_multi_init();
+        easy_ = curl_easy_init();
+        if (multi_ == nullptr || easy_ == nullptr) return false;
+        const HttpTimeouts timeouts = settings_->timeouts;
+        timeouts_ = timeouts;
+
+        bool hasContentType = false;
+        for (const std::string& h : headers_) {
+            if (HeaderName(h) == "content-type") hasContentType = true;
+            headerList_ = curl_slist_append(headerList_, rt::Utf8ToWin1252(h).c_str());
+        }
+        // Headers of libcurl's own that the request did not ask for.
+        headerList_ = curl_slist_append(headerList_, "Expect:");
+        headerList_ = curl_slist_append(headerList_, "Accept:");
+        if (!hasContentType) headerList_ = curl_slist_append(headerList_, "Content-Type:");
+
+        curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
+        curl_easy_setopt(easy_, CURLOPT_REQUEST_TARGET, target_.c_str());
+        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http");
+        curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy_, CURLOPT_USERAGENT, userAgent_.c_str());
+        curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+        curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION,
+                         version_ == "HTTP/1.0" ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
+        if (verb_ == "POST") {
+            curl_easy_setopt(easy_, CURLOPT_POST, 1L);
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE,
+                             static_cast<curl_off_t>(body_.size()));
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, body_.c_str());
+        } else if (verb_ != "GET" || !body_.empty()) {
+            curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, verb_.c_str());
+            if (!body_.empty()) {
+                curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE,
+                                 static_cast<curl_off_t>(body_.size()));
+                curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, body_.c_str());
+            }
+        }
+        if (timeouts.connectMs > 0)
+            curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS,
+                             static_cast<long>(timeouts.connectMs));
+        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader);
+        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody);
+        curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &CurlRequest::OnConnected);
+        curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
+        curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, &CurlRequest::OnProgress);
+        curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
+        if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return false;
+        attached_ = true;
+        return true;
+    }
+
+    // Milliseconds without progress after which the current wait fails; 0 = no limit.
+    std::int32_t IdleLimit() const {
+        if (!connected_) return timeouts_.connectMs;
+        if (statusCode_ == 0) {
+            if (timeouts_.sendMs <= 0 || timeouts_.receiveMs <= 0) return 0;
+            return std::max(timeouts_.sendMs, timeouts_.receiveMs);
+        }
+        return timeouts_.receiveMs;
+    }
+
+    void Abort() {
+        if (attached_) curl_multi_remove_handle(multi_, easy_);
+        attached_ = false;
+        finished_ = true;
+    }
+
+    // Runs the transfer until `done` holds, the transfer ends, or a wait exceeds its time-out.
+    void Pump(const std::function<bool()>& done) {
+        while (!finished_ && !done()) {
+            int running = 0;
+            if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+                Abort();
+                break;
+            }
+            int queued = 0;
+            while (CURLMsg* msg = curl_multi_info_read(multi_, &queued))
+                if (msg->msg == CURLMSG_DONE) finished_ = true;
+            if (finished_ || done()) break;
+            int waitMs = 50;
+            if (const std::int32_t limit = IdleLimit(); limit > 0) {
+                const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      SteadyClock::now() - lastProgress_)
+                                      .count();
+                if (idle >= limit) {
+                    Abort();
+                    break;
+                }
+                waitMs = static_cast<int>(std::min<long long>(waitMs, limit - idle));
+            }
+            curl_multi_poll(multi_, nullptr, 0, std::max(waitMs, 1), nullptr);
+        }
+    }
+
+    static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+        auto& r = *static_cast<CurlRequest*>(self);
+        r.lastProgress_ = SteadyClock::now();
+        const std::string_view line = WithoutLineEnd(std::string_view(data, size * count));
+        if (line.starts_with("HTTP/")) {
+            // "HTTP/1.0 404 Not Found": the code after the first blank, the reason after the next.
+            std::string_view rest = line.substr(std::min(line.find(' '), line.size()));
+            rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+            const std::size_t end = std::min(rest.find(' '), rest.size());
+            std::int32_t code = 0;
+            for (const char c : rest.substr(0, end)) {
+                if (c < '0' || c > '9' || code > 99999) break;
+                code = code * 10 + (c - '0');
+            }
+            r.statusCode_ = code;
+            r.statusText_ = rt::Win1252ToUtf8(rt::Trim(rest.substr(end)));
+            r.headersDone_ = false;
+        } else if (line.empty() && (r.statusCode_ >= 200 || r.statusCode_ < 100)) {
+            r.headersDone_ = true;
+        }
+        return size * count;
+    }
+
+    static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
+        auto& r = *static_cast<CurlRequest*>(self);
+        r.lastProgress_ = SteadyClock::now();
+        r.headersDone_ = true;
+        r.pending_.append(data, size * count);
+        return size * count;
+    }
+
+    static int OnConnected(void* self, char*, char*, int, int) {
+        auto& r = *static_cast<CurlRequest*>(self);
+        r.connected_ = true;
+        r.lastProgress_ = SteadyClock::now();
+        return CURL_PREREQFUNC_OK;
+    }
+
+    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t uploaded) {
+        auto& r = *static_cast<CurlRequest*>(self);
+        if (uploaded != r.uploaded_) {
+            r.uploaded_ = uploaded;
+            r.lastProgress_ = SteadyClock::now();
+        }
+        return 0;
+    }
+
+    std::shared_ptr<SharedSettings> settings_;
+    HttpTimeouts timeouts_;
+    std::string userAgent_, url_, verb_, target_, version_;
+    std::vector<std::string> headers_;
+    std::string body_;
+    CURLM* multi_ = nullptr;
+    CURL* easy_ = nullptr;
+    curl_slist* headerList_ = nullptr;
+    bool attached_ = false, sent_ = false, finished_ = false, connected_ = false,
+         headersDone_ = false;
+    curl_off_t uploaded_ = 0;
+    SteadyClock::time_point lastProgress_;
+    std::int32_t statusCode_ = 0;
+    std::string statusText_;
+    std::string pending_;
+    std::size_t pendingAt_ = 0;
+};
+
+class CurlConnection final : public HttpConnection {
+  public:
+    CurlConnection(std::shared_ptr<SharedSettings> settings, std::string userAgent,
+                   std::string host, int port)
+        : settings_(std::move(settings)),
+          userAgent_(std::move(userAgent)),
+          host_(std::move(host)),
+          port_(port) {}
+
+    std::unique_ptr<HttpRequest> OpenRequest(std::string_view verb, std::string_view path,
+                                             std::string_view version) override {
+        if (verb.empty() || path.empty() || path.front() != '/') return nullptr;
+        return std::make_unique<CurlRequest>(settings_, userAgent_, host_, port_, std::string(verb),
+                                             RequestTarget(path), std::string(version));
+    }
+
+  private:
+    std::shared_ptr<SharedSettings> settings_;
+    std::string userAgent_, host_;
+    int port_;
+};
+
+class CurlSession final : public HttpSession {
+  public:
+    CurlSession(std::shared_ptr<SharedSettings> settings, std::string userAgent)
+        : settings_(std::move(settings)), userAgent_(std::move(userAgent)) {}
+
+    std::unique_ptr<HttpConnection> Connect(std::string_view host, int port) override {
+        if (!IsHostName(host) || port <= 0 || port > 65535) return nullptr;
+        return std::make_unique<CurlConnection>(settings_, rt::Utf8ToWin1252(userAgent_),
+                                                std::string(host), port);
+    }
+
+  private:
+    std::shared_ptr<SharedSettings> settings_;
+    std::string userAgent_;
+};
+
+class CurlHttp final : public Http {
+  public:
+    std::unique_ptr<HttpSession> Open(std::string_view userAgent) override {
+        static std::once_flag once;
+        static bool started = false;
+        std::call_once(once, [] { started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+        if (!started) return nullptr;
+        return std::make_unique<CurlSession>(settings_, std::string(userAgent));
+    }
+    void SetTimeouts(const HttpTimeouts& timeouts) override { settings_->timeouts = timeouts; }
+    HttpTimeouts Timeouts() override { return settings_->timeouts; }
+
+  private:
+    std::shared_ptr<SharedSettings> settings_ = std::make_shared<SharedSettings>();
+};
+
+}  // namespace
+
+}  // namespace platform
+
+template <>
+std::shared_ptr<platform::Http> rt::MakeDefaultRole<platform::Http>() {
+    return std::make_shared<platform::CurlHttp>();
+}
