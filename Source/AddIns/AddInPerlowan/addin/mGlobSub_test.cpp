@@ -103,6 +103,43 @@ TEST(TextBetween, Table) {
     EXPECT_EQ(TextBetween("<r>1</r><r>2</r>", "<R>", "</R>"), "1");
 }
 
+TEST(StringRoutines, NastyInputKeepsTheirPromises) {
+    const std::string texts[] = {
+        "",
+        std::string("a\0|\0b", 5),
+        "\xff|\xfe|",
+        "\xC3|\xE2\x82",
+        "Ä|ä|Š|š|😀",
+        std::string(20000, '|'),
+        std::string(40000, 'x') + "|y",
+    };
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        SCOPED_TRACE(i);
+        const std::string& t = texts[i];
+        // Joining the pieces again gives the text without one trailing separator.
+        Pieces pieces{"sentinel"};
+        Split(t, "|", pieces);
+        if (t.size() <= 32767) {
+            std::string joined;
+            for (std::size_t p = 0; p < pieces.size(); ++p) joined += (p ? "|" : "") + pieces[p];
+            const std::string expected =
+                !t.empty() && t.back() == '|' ? t.substr(0, t.size() - 1) : t;
+            EXPECT_EQ(joined, expected);
+        } else {
+            EXPECT_EQ(pieces, Pieces{"sentinel"});
+        }
+        // Replacing the separator by itself changes nothing, in both compare modes.
+        EXPECT_EQ(Replace(t, "|", "|", 1, -1, 0), t);
+        EXPECT_EQ(Replace(t, "|", "|", 1, -1, 1), t);
+        EXPECT_EQ(Replace(t, "|", "", 99999999), t);
+        std::int16_t compare = 1;
+        const std::int32_t last = InStrRev(t, "|", 0, compare);
+        EXPECT_GE(last, 0);
+        EXPECT_EQ(last == 0, t.find('|') == std::string::npos);
+        EXPECT_EQ(TextBetween(t, "|", "|").size() <= t.size(), true);
+    }
+}
+
 // A small add-in object of the test's own that hands out a host object.
 class TestAddIn : public AddInInstance {
   public:
