@@ -1,0 +1,300 @@
+// The control kinds: text box, combo box, option buttons, check box, scroll bar, control arrays,
+// and the late-bound access through each kind's member table.
+#include <gtest/gtest.h>
+
+#include "CheckBox.h"
+#include "ComboBox.h"
+#include "CommandButton.h"
+#include "Form.h"
+#include "Frame.h"
+#include "InputSimulator.h"
+#include "OptionButton.h"
+#include "ScrollBar.h"
+#include "TextBox.h"
+#include "ToolkitTestSupport.h"
+
+namespace forms {
+namespace {
+
+using testing::ToolkitTest;
+
+class ControlsTest : public ToolkitTest {
+  protected:
+    ControlsTest() {
+        form.Move(0, 0, 9000, 6000);
+        form.Show();
+    }
+    Form form;
+};
+
+TEST_F(ControlsTest, ATextBoxRaisesChangeOnEveryChangeByCodeOrByTheUser) {
+    auto& txt = form.Add<TextBox>("txt");
+    txt.Move(0, 0, 1500, 300);
+    txt.Change = [&] { log.Add("Change " + txt.Text()); };
+    txt.SetText("01.02.2026");
+    txt.SetText("01.02.2026");  // the same text: no change
+    txt.SetText("");
+    txt.SetFocus();
+    input::TypeText("ab");
+    input::PressKey(key::Left);
+    input::TypeText("X");
+    input::PressKey(key::Back);
+    input::PressKey(key::Delete);
+    input::PressKey(key::Delete);  // at the end: nothing to delete
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"Change 01.02.2026", "Change ", "Change a", "Change ab",
+                                        "Change aXb", "Change ab", "Change a"}));
+}
+
+TEST_F(ControlsTest, ALockedTextBoxIgnoresTheUserButNotTheCode) {
+    auto& txt = form.Add<TextBox>("txtDetails");
+    txt.Move(0, 0, 1500, 300);
+    txt.SetMultiLine(true);
+    txt.SetLocked(true);
+    txt.SetText("Tipp");
+    txt.SetFocus();
+    input::TypeText("x");
+    input::PressKey(key::Back);
+    input::PressKey(key::Return);
+    EXPECT_EQ(txt.Text(), "Tipp");
+    txt.SetLocked(false);
+    txt.SetSelStart(4);
+    input::PressKey(key::Return);
+    EXPECT_EQ(txt.Text(), "Tipp\r\n");
+}
+
+TEST_F(ControlsTest, TheSelectionStaysInsideTheText) {
+    auto& txt = form.Add<TextBox>("txt");
+    txt.SetText("Grüße");  // five characters, seven bytes
+    struct Row {
+        int line, start, length, wantStart, wantLength;
+        const char* wantSelected;
+    };
+    const Row rows[] = {
+        {1, 0, 5, 0, 5, "Grüße"}, {2, 2, 2, 2, 2, "üß"}, {3, 4, 9, 4, 1, "e"},
+        {4, 9, 3, 5, 0, ""},      {5, 5, 0, 5, 0, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        txt.SetSelStart(row.start);
+        txt.SetSelLength(row.length);
+        EXPECT_EQ(txt.SelStart(), row.wantStart);
+        EXPECT_EQ(txt.SelLength(), row.wantLength);
+        EXPECT_EQ(txt.SelText(), row.wantSelected);
+    }
+    for (int bad : {-1, -100}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(txt.SetSelStart(bad), rt::RuntimeError);
+        EXPECT_THROW(txt.SetSelLength(bad), rt::RuntimeError);
+    }
+    txt.SetSelStart(1);
+    txt.SetSelLength(3);
+    txt.SetSelText("-");
+    EXPECT_EQ(txt.Text(), "G-e");
+    EXPECT_EQ(txt.SelStart(), 2);
+}
+
+TEST_F(ControlsTest, SettingListIndexRaisesClickByCodeAndByTheUser) {
+    auto& cbo = form.Add<ComboBox>("cboZeitraum");
+    cbo.Click = [&] { log.Add("Click " + std::to_string(cbo.ListIndex()) + " " + cbo.Text()); };
+    for (const char* item : {"Gestern", "Woche", "Monat"}) cbo.AddItem(item);
+    cbo.SetListIndex(0);
+    cbo.SetListIndex(0);  // no change
+    cbo.SetListIndex(2);
+    cbo.SetFocus();
+    input::PressKey(key::Up);
+    input::PressKey(key::Up);
+    input::PressKey(key::Up);  // the first item: nothing
+    cbo.Clear();               // no Click
+    EXPECT_EQ(cbo.ListIndex(), -1);
+    EXPECT_EQ(cbo.Text(), "");
+    cbo.AddItem("Gestern");
+    cbo.SetListIndex(0);
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"Click 0 Gestern", "Click 2 Monat", "Click 1 Woche",
+                                        "Click 0 Gestern", "Click 0 Gestern"}));
+    struct Row {
+        int line, index, error;
+    };
+    const Row rows[] = {{1, 1, 380}, {2, -2, 380}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        try {
+            cbo.SetListIndex(row.index);
+            ADD_FAILURE() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.Number(), row.error);
+        }
+        EXPECT_EQ(cbo.ListIndex(), 0);
+    }
+    EXPECT_THROW(cbo.List(1), rt::RuntimeError);
+}
+
+TEST_F(ControlsTest, SelectingAnOptionClearsTheOthersOfItsContainerOnly) {
+    auto& fra = form.Add<Frame>("fra");
+    auto& optA = form.Add<OptionButton>("optA");
+    auto& optB = form.Add<OptionButton>("optB");
+    auto& optC = form.Add<OptionButton>("optC");
+    auto& optInFrame = fra.Add<OptionButton>("optInFrame");
+    optA.Move(0, 0, 1000, 255);
+    optB.Move(0, 300, 1000, 255);
+    for (OptionButton* o : {&optA, &optB, &optC, &optInFrame}) {
+        o->Click = log.Record(o->Name() + ".Click");
+    }
+    const auto values = [&] {
+        return std::vector<bool>{optA.Value(), optB.Value(), optC.Value(), optInFrame.Value()};
+    };
+    optInFrame.SetValue(true);
+    optA.SetValue(true);
+    optA.SetValue(true);  // already selected: no Click
+    input::Click(optB);
+    EXPECT_EQ(values(), (std::vector<bool>{false, true, false, true}));
+    optB.SetValue(false);  // clearing raises nothing
+    EXPECT_EQ(values(), (std::vector<bool>{false, false, false, true}));
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"optInFrame.Click", "optA.Click", "optB.Click"}));
+}
+
+TEST_F(ControlsTest, ACheckBoxRaisesClickOnEveryChange) {
+    auto& chk = form.Add<CheckBox>("chkCell");
+    chk.Move(0, 0, 300, 300);
+    chk.Click = [&] { log.Add("Click " + std::to_string(chk.Value())); };
+    chk.SetValue(1);
+    chk.SetValue(1);
+    chk.SetValue(2);
+    input::Click(chk);  // grey -> unchecked
+    input::Click(chk);
+    chk.SetFocus();
+    input::PressKey(key::Space);
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"Click 1", "Click 2", "Click 0", "Click 1", "Click 0"}));
+    EXPECT_THROW(chk.SetValue(3), rt::RuntimeError);
+    EXPECT_EQ(chk.Value(), 0);
+}
+
+TEST_F(ControlsTest, AScrollBarKeepsItsValueInRange) {
+    auto& vscr = form.Add<ScrollBar>("vscrGrid");
+    vscr.Change = [&] { log.Add("Change " + std::to_string(vscr.Value())); };
+    vscr.Scroll = [&] { log.Add("Scroll " + std::to_string(vscr.Value())); };
+    vscr.SetMax(20);
+    vscr.SetLargeChange(10);
+    vscr.SetValue(18);
+    vscr.SetFocus();
+    input::PressKey(key::PageDown);  // stops at Max
+    input::PressKey(key::Up);
+    vscr.UserDrag(3);
+    vscr.SetMax(2);  // the value moves into the new range
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"Change 18", "Change 20", "Change 19",
+                                                    "Scroll 3", "Change 3", "Change 2"}));
+    for (int bad : {-1, 3}) {
+        SCOPED_TRACE(bad);
+        EXPECT_THROW(vscr.SetValue(bad), rt::RuntimeError);
+    }
+    EXPECT_THROW(vscr.SetLargeChange(0), rt::RuntimeError);
+}
+
+TEST_F(ControlsTest, ControlArrayElementsLoadAsCopiesOfTheFirstAndUnload) {
+    auto& txtInput = form.AddArray<TextBox>("txtInput");
+    txtInput(0).Move(20, 30, 100, 16);
+    txtInput(0).SetFontSize(10);
+    txtInput(0).SetTag("0");
+    txtInput.Wire([&](TextBox& box, int index) {
+        box.Change = log.Record("txtInput_Change " + std::to_string(index));
+    });
+    TextBox& loaded = txtInput.Load(3);
+    EXPECT_EQ(loaded.Index(), 3);
+    EXPECT_FALSE(loaded.Visible());
+    EXPECT_EQ((std::vector<float>{loaded.Left(), loaded.Top(), loaded.Width(), loaded.FontSize()}),
+              (std::vector<float>{20, 30, 100, 10}));
+    EXPECT_EQ(loaded.Tag(), "0");
+    EXPECT_EQ(txtInput.LBound(), 0);
+    EXPECT_EQ(txtInput.UBound(), 3);
+    EXPECT_EQ(txtInput.Count(), 2);
+    EXPECT_EQ(form.FindControl("txtInput", 3), &loaded);
+
+    txtInput(3).SetText("a");
+    txtInput(0).SetText("b");
+    txtInput.Unload(3);
+    EXPECT_FALSE(txtInput.Exists(3));
+    EXPECT_EQ(form.FindControl("txtInput", 3), nullptr);
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"txtInput_Change 3", "txtInput_Change 0"}));
+
+    struct Row {
+        int line;
+        std::function<void()> call;
+        int error;
+        std::string description;
+    };
+    const Row rows[] = {
+        {1, [&] { txtInput(3); }, 340, "Control array element '3' doesn't exist"},
+        {2, [&] { txtInput.Unload(3); }, 340, "Control array element '3' doesn't exist"},
+        {3, [&] { txtInput.Load(0); }, 360, "Object already loaded"},
+        {4, [&] { txtInput.Unload(0); }, 362, "Can't unload controls created at design time"},
+        {5, [&] { txtInput.Load(-1); }, 340, "Control array element '-1' doesn't exist"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        try {
+            row.call();
+            ADD_FAILURE() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.Number(), row.error);
+            EXPECT_EQ(e.Description(), row.description);
+        }
+    }
+    EXPECT_EQ(txtInput.Indexes(), (std::vector<int>{0}));
+}
+
+TEST_F(ControlsTest, UnloadingTheFocusedElementTakesTheFocusAway) {
+    auto& cmdHeader = form.AddArray<CommandButton>("cmdHeader");
+    cmdHeader(0).Move(0, 0, 100, 100);
+    CommandButton& second = cmdHeader.Load(1);
+    second.SetVisible(true);
+    second.SetFocus();
+    cmdHeader.Unload(1);
+    EXPECT_EQ(App().FocusedControl(), nullptr);
+    EXPECT_FALSE(cmdHeader.Exists(1));
+}
+
+TEST_F(ControlsTest, LateBoundCallsReachTheKindsMembersAndTheCommonOnes) {
+    auto& txt = form.Add<TextBox>("txtFrom");
+    auto& cbo = form.Add<ComboBox>("cboZeitraum");
+    const rt::ObjectRef text = txt.Object();
+    const rt::ObjectRef combo = cbo.Object();
+
+    rt::LetProperty(text, "Text", "31.05.2026");
+    rt::LetProperty(text, "left", 360);
+    rt::CallMethod(text, "Move", 120, 240, 1095, 285);
+    rt::CallMethod(combo, "AddItem", "Gestern");
+    rt::LetProperty(combo, "ListIndex", 0);
+    EXPECT_EQ(txt.Text(), "31.05.2026");
+    EXPECT_EQ(rt::GetProperty(text, "Text"), rt::Variant("31.05.2026"));
+    EXPECT_EQ(rt::GetProperty(text, "Width"), rt::Variant(1095.0f));
+    EXPECT_EQ(txt.Left(), 120);
+    EXPECT_EQ(rt::GetProperty(combo, "ListCount"), rt::Variant(std::int16_t{1}));
+    EXPECT_EQ(rt::GetProperty(combo, "Text"), rt::Variant("Gestern"));
+
+    struct Row {
+        int line;
+        std::function<void()> call;
+        int error;
+    };
+    const Row rows[] = {
+        {1, [&] { rt::GetProperty(text, "ListIndex"); }, 438},
+        {2, [&] { rt::LetProperty(combo, "ListCount", 3); }, 383},
+        {3, [&] { rt::LetProperty(text, "Width", -5); }, 380},
+        {4, [&] { rt::LetProperty(text, "Left", "links"); }, 13},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        try {
+            row.call();
+            ADD_FAILURE() << "no error";
+        } catch (const rt::RuntimeError& e) {
+            EXPECT_EQ(e.Number(), row.error);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace forms
