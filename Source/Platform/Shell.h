@@ -41,11 +41,12 @@ inline ShellService& Shell() {
 // argument, the parameters (when not empty) one more. The program is `xdg-open` unless the
 // environment variable PERLOWAN_OPENER names another. Waits up to `wait` for the opener to end
 // and maps its exit status: 0 success, 2 file not found, other failures "no program for it";
-// an opener still running after the wait counts as started.
+// an opener still running after the wait counts as started (the wait is short: the user
+// interface waits with it).
 class DesktopShell final : public ShellService {
   public:
     explicit DesktopShell(std::string opener = OpenerFromEnvironment(),
-                          std::chrono::milliseconds wait = std::chrono::seconds(10));
+                          std::chrono::milliseconds wait = std::chrono::seconds(3));
     std::int32_t ShellExecute(std::intptr_t hwnd, std::string_view verb, std::string_view file,
                               std::string_view parameters, std::string_view directory,
                               int showCmd) override;
