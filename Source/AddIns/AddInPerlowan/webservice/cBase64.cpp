@@ -1,0 +1,169 @@
+#include "cBase64.h"
+
+#include <bit>
+#include <cstring>
+#include <string_view>
+
+#include "CodePage.h"
+#include "RuntimeError.h"
+
+namespace {
+
+constexpr std::string_view kAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+bool IsAscii(std::string_view text) noexcept {
+    std::size_t i = 0;
+    std::uint64_t high = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        high |= word;
+    }
+    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+    return (high & 0x8080808080808080ull) == 0;
+}
+
+std::uint64_t LoadBigEndian64(const std::uint8_t* p) noexcept {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    return word;
+}
+
+void StoreLittleEndian(char* out, std::uint64_t value, std::size_t bytes) noexcept {
+    if constexpr (std::endian::native == std::endian::big)
+        value = __builtin_bswap64(value) >> (64 - 8 * bytes);
+    std::memcpy(out, &value, bytes);
+}
+
+// The 8-bit text of the bytes, as UTF-8: ASCII runs are copied, other bytes looked up.
+std::string Win1252BytesToUtf8(std::string&& bytes) {
+    if (IsAscii(bytes)) return std::move(bytes);
+    return rt::Win1252ToUtf8(bytes);
+}
+
+// Nearest integer to full / 4 * 3, a half going to the even neighbour.
+std::size_t ThreeQuartersRounded(std::size_t full) noexcept {
+    std::size_t q = full * 3 / 4;
+    const std::size_t r = full * 3 % 4;
+    if (r > 2 || (r == 2 && (q & 1) != 0)) ++q;
+    return q;
+}
+
+}  // namespace
+
+cBase64::cBase64() {
+    for (std::size_t v = 0; v < 64; ++v) {
+        encodeTable_[v] = static_cast<std::uint8_t>(kAlphabet[v]);
+        decodeTable_[encodeTable_[v]] = static_cast<std::uint8_t>(v);
+    }
+    for (std::size_t v = 0; v < 4096; ++v)
+        encodePairs_[v] =
+            static_cast<std::uint16_t>(encodeTable_[v >> 6] | encodeTable_[v & 63] << 8);
+    for (std::size_t c = 0; c < 256; ++c) {
+        const std::uint32_t v = decodeTable_[c];
+        decodeShifted_[0][c] = v << 2;
+        decodeShifted_[1][c] = ((v >> 4) & 3) | ((v & 15) << 12);
+        decodeShifted_[2][c] = (((v >> 2) & 15) << 8) | ((v & 3) << 22);
+        decodeShifted_[3][c] = v << 16;
+    }
+}
+
+std::string cBase64::Encode(std::string& ptStringToDecode) const {
+    if (IsAscii(ptStringToDecode))
+        return EncodeBytes({reinterpret_cast<const std::uint8_t*>(ptStringToDecode.data()),
+                            ptStringToDecode.size()});
+    const std::string bytes = rt::Utf8ToWin1252(ptStringToDecode);
+    return EncodeBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+}
+
+std::string cBase64::EncodeBytes(std::span<const std::uint8_t> pbyIn) const {
+    const std::size_t n = pbyIn.size();
+    const std::size_t rest = n % 3;
+    std::string out((n - rest) / 3 * 4 + (rest > 0 ? 4 : 0), '\0');
+    const std::uint8_t* in = pbyIn.data();
+    char* o = out.data();
+    const auto pair = [&](std::uint64_t twelveBits) -> std::uint64_t {
+        return encodePairs_[twelveBits & 0xFFF];
+    };
+    std::size_t i = 0;
+    // Six bytes (four 12-bit pieces) per round, read as one big-endian word.
+    for (; i + 14 <= n; i += 12, o += 16) {
+        const std::uint64_t a = LoadBigEndian64(in + i);
+        const std::uint64_t b = LoadBigEndian64(in + i + 6);
+        StoreLittleEndian(
+            o, pair(a >> 52) | pair(a >> 40) << 16 | pair(a >> 28) << 32 | pair(a >> 16) << 48, 8);
+        StoreLittleEndian(
+            o + 8, pair(b >> 52) | pair(b >> 40) << 16 | pair(b >> 28) << 32 | pair(b >> 16) << 48,
+            8);
+    }
+    for (; i + 3 <= n; i += 3, o += 4) {
+        const std::uint32_t v = in[i] << 16 | in[i + 1] << 8 | in[i + 2];
+        StoreLittleEndian(o, pair(v >> 12) | pair(v) << 16, 4);
+    }
+    if (rest == 1) {
+        const std::uint8_t b0 = in[i];
+        o[0] = static_cast<char>(encodeTable_[b0 >> 2]);
+        o[1] = static_cast<char>(encodeTable_[(b0 & 3) << 4]);
+        o[2] = o[3] = '=';
+    } else if (rest == 2) {
+        const std::uint8_t b0 = in[i], b1 = in[i + 1];
+        o[0] = static_cast<char>(encodeTable_[b0 >> 2]);
+        o[1] = static_cast<char>(encodeTable_[((b0 & 3) << 4) | (b1 >> 4)]);
+        o[2] = static_cast<char>(encodeTable_[(b1 & 15) << 2]);
+        o[3] = '=';
+    }
+    return out;
+}
+
+std::string cBase64::Decode(std::string& ptText) const {
+    std::string converted;
+    std::string_view text = ptText;
+    if (!IsAscii(text)) {
+        converted = rt::Utf8ToWin1252(text);
+        text = converted;
+    }
+    const std::size_t n = text.size();
+    if (n == 0) return {};
+    const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
+
+    std::size_t pad = 0;
+    std::size_t full = n;
+    if (in[n - 1] == '=') {
+        if (n < 2) rt::Raise(rt::err::SubscriptOutOfRange, "cBase64");
+        pad = in[n - 2] == '=' ? 1 : 2;
+        full = n >= 4 ? n - 4 : 0;
+    }
+    const std::size_t resultBytes = pad + ThreeQuartersRounded(full);
+    const std::size_t groups = full >= 4 ? (full + 3) / 4 : 0;
+    // The groups may neither read past the input nor write past the result.
+    if (groups * 4 > n || groups * 3 + pad > resultBytes || (pad > 0 && n < 4))
+        rt::Raise(rt::err::SubscriptOutOfRange, "cBase64");
+
+    // Room for the last group's four-byte store.
+    std::string out(resultBytes + 4, '\0');
+    char* o = out.data();
+    const auto& d = decodeShifted_;
+    const auto group = [&](const std::uint8_t* p) -> std::uint32_t {
+        return d[0][p[0]] | d[1][p[1]] | d[2][p[2]] | d[3][p[3]];
+    };
+    std::size_t g = 0;
+    for (; g + 2 <= groups; g += 2, o += 6) {
+        const std::uint64_t first = group(in + 4 * g);
+        const std::uint64_t second = group(in + 4 * g + 4);
+        StoreLittleEndian(o, first | second << 24, 8);
+    }
+    for (; g < groups; ++g, o += 3) StoreLittleEndian(o, group(in + 4 * g), 4);
+    if (pad > 0) {
+        const std::uint8_t* last = in + n - 4;
+        const std::uint32_t c0 = decodeTable_[last[0]], c1 = decodeTable_[last[1]];
+        o[0] = static_cast<char>((c0 << 2) | ((c1 >> 4) & 3));
+        if (pad == 2) {
+            const std::uint32_t c2 = decodeTable_[last[2]];
+            o[1] = static_cast<char>(((c1 & 15) << 4) | ((c2 >> 2) & 15));
+        }
+    }
+    out.resize(resultBytes);
+    return Win1252BytesToUtf8(std::move(out));
+}

@@ -1,0 +1,224 @@
+// The client against a real SOAP 1.1 service of another make: spyne, started for these tests on
+// 127.0.0.1 with the script in testdata/.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "Http.h"
+#include "cWebservice.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr char kScript[] =
+    PERLOWAN_SOURCE_DIR "/Source/AddIns/AddInPerlowan/webservice/testdata/spyne_server.py";
+
+// The real client with every connection sent to the service's port.
+class PortRedirect final : public platform::Http {
+  public:
+    explicit PortRedirect(int port) : port_(port) {}
+    std::unique_ptr<platform::HttpSession> Open(std::string_view userAgent) override {
+        auto inner = real_->Open(userAgent);
+        if (!inner) return nullptr;
+        return std::make_unique<Session>(std::move(inner), port_);
+    }
+    void SetTimeouts(const platform::HttpTimeouts& t) override { real_->SetTimeouts(t); }
+    platform::HttpTimeouts Timeouts() override { return real_->Timeouts(); }
+
+  private:
+    struct Session final : platform::HttpSession {
+        Session(std::unique_ptr<platform::HttpSession> inner, int port)
+            : inner(std::move(inner)), port(port) {}
+        std::unique_ptr<platform::HttpConnection> Connect(std::string_view host, int) override {
+            return inner->Connect(host, port);
+        }
+        std::unique_ptr<platform::HttpSession> inner;
+        int port;
+    };
+    int port_;
+    std::shared_ptr<platform::Http> real_ = rt::MakeDefaultRole<platform::Http>();
+};
+
+pid_t Spawn(const std::vector<std::string>& args, int stdoutFd) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    posix_spawn_file_actions_adddup2(&actions, stdoutFd >= 0 ? stdoutFd : devNull, 1);
+    posix_spawn_file_actions_adddup2(&actions, devNull, 2);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(devNull);
+    return pid;
+}
+
+int WaitExit(pid_t pid) {
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The Debian interpreter first: that is where the python3-spyne package installs.
+std::string PythonWithSpyne() {
+    for (const std::string python : {"/usr/bin/python3", "python3"}) {
+        const pid_t pid = Spawn({python, "-c", "import spyne, lxml"}, -1);
+        if (pid > 0 && WaitExit(pid) == 0) return python;
+    }
+    return {};
+}
+
+class SpyneService {
+  public:
+    bool Start(const std::string& python, std::string& problem) {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return problem = "pipe", false;
+        pid_ = Spawn({python, kScript, std::string(kDefaultServiceNamespace)}, fds[1]);
+        ::close(fds[1]);
+        if (pid_ <= 0) {
+            ::close(fds[0]);
+            return problem = "cannot start " + python, false;
+        }
+        std::string out;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (out.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fds[0], POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0) continue;
+            char buffer[256];
+            const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            out.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(fds[0]);
+        if (!out.starts_with("PORT ")) return problem = "the service did not start: " + out, false;
+        port_ = std::stoi(out.substr(5));
+        return true;
+    }
+    ~SpyneService() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            WaitExit(pid_);
+        }
+    }
+    int Port() const { return port_; }
+
+  private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+class SpyneInterop : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        python_ = new std::string(PythonWithSpyne());
+        if (python_->empty()) return;
+        service_ = new SpyneService;
+        problem_ = new std::string;
+        if (!service_->Start(*python_, *problem_)) {
+            delete service_;
+            service_ = nullptr;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete service_;
+        delete python_;
+        delete problem_;
+        service_ = nullptr;
+        python_ = nullptr;
+        problem_ = nullptr;
+    }
+    void SetUp() override {
+        if (python_->empty()) GTEST_SKIP() << "python3 with spyne is not installed";
+        ASSERT_NE(service_, nullptr) << *problem_;
+        role_ = std::make_unique<rt::ScopedRole<platform::Http>>(
+            std::make_shared<PortRedirect>(service_->Port()));
+        ws_.URL(std::string("http://127.0.0.1") + std::string(kListenerPath));
+    }
+
+    static std::string* python_;
+    static std::string* problem_;
+    static SpyneService* service_;
+    std::unique_ptr<rt::ScopedRole<platform::Http>> role_;
+    cWebservice ws_;
+};
+
+std::string* SpyneInterop::python_ = nullptr;
+std::string* SpyneInterop::problem_ = nullptr;
+SpyneService* SpyneInterop::service_ = nullptr;
+
+std::vector<std::string> Texts(const rt::Variant& values) {
+    std::vector<std::string> texts;
+    if (!values.IsArray()) return {"<not an array>"};
+    for (const auto& v : values.ToArray()) texts.push_back(v.IsEmpty() ? "<empty>" : v.ToString());
+    return texts;
+}
+
+TEST_F(SpyneInterop, ReadsTheResultsOfAMethodWithTwoTextParameters) {
+    struct Row {
+        std::string name, place;
+        std::vector<std::string> values;
+    };
+    // The service answers in UTF-8; the values are its bytes read in the 8-bit code page.
+    const std::vector<Row> rows = {
+        {"Jürgen", "Köln", {"Hallo JÃ¼rgen aus KÃ¶ln", "JÃ¼rgen|KÃ¶ln"}},
+        {"Eva", "Bonn", {"Hallo Eva aus Bonn", "Eva|Bonn"}},
+        {"Straße", "", {"Hallo StraÃŸe aus ", "StraÃŸe|"}},  // an empty element arrives as ""
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        rt::Variant values;
+        std::int32_t timeout = 5000;
+        EXPECT_TRUE(ws_.CallWsMethod("Begruessung", {"ptName", "ptOrt"},
+                                     {rows[i].name, rows[i].place}, "ptGruss,ptEcho", "", values,
+                                     timeout))
+            << ws_.LastError();
+        EXPECT_EQ(Texts(values), rows[i].values);
+        EXPECT_EQ(ws_.LastError(), "Keine Fehlerdetails verfügbar.");
+        EXPECT_FALSE(ws_.LastCallTimedOut());
+    }
+}
+
+TEST_F(SpyneInterop, AFaultEndsInFalseAndTheLastError) {
+    const std::string timeoutText =
+        "Der Server konnte nicht innerhalb der Timeout-Zeit antworten (Ablehnung). Bitte "
+        "versuchen Sie es ggf. später noch einmal.";
+    struct Row {
+        std::string returnParameter;
+        std::vector<std::string> values;
+        std::string lastError;
+        bool timedOut;
+    };
+    const std::vector<Row> rows = {
+        // An error element is asked for: it gets the HTTP status, the fault text stays.
+        {"AblehnungResult,ptFehler",
+         {"<empty>", "500 - Internal Server Error"},
+         "Ungültige Anfrage: Überweisung",
+         false},
+        // No value and no error element: the time-out text replaces the fault text.
+        {"AblehnungResult", {""}, timeoutText, true},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        rt::Variant values;
+        std::int32_t timeout = 5000;
+        EXPECT_FALSE(ws_.CallWsMethod("Ablehnung", {"ptGrund"}, {"Überweisung"},
+                                      rows[i].returnParameter, "", values, timeout));
+        EXPECT_EQ(Texts(values), rows[i].values);
+        EXPECT_EQ(ws_.LastError(), rows[i].lastError);
+        EXPECT_EQ(ws_.LastCallTimedOut(), rows[i].timedOut);
+    }
+}
+
+}  // namespace
