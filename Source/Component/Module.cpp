@@ -1,0 +1,61 @@
+#include "Module.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include "RuntimeError.h"
+
+namespace com {
+
+namespace {
+
+inline constexpr int ErrorLoadingLibrary = 48;
+
+class PosixModule final : public LoadedModule {
+  public:
+    explicit PosixModule(void* handle) : handle_(handle) {}
+    ~PosixModule() override {
+        if (handle_ && !pinned_) dlclose(handle_);
+    }
+    void* Export(const std::string& name) override { return dlsym(handle_, name.c_str()); }
+    void Pin() override { pinned_ = true; }
+
+  private:
+    void* handle_;
+    bool pinned_ = false;
+};
+
+class PosixLoader final : public ModuleLoader {
+  public:
+    std::unique_ptr<LoadedModule> Load(const std::string& path) override {
+        struct stat st {};
+        if (path.empty() || ::stat(path.c_str(), &st) != 0)
+            rt::Raise(rt::err::FileNotFound, "ModuleLoader", "File not found: " + path);
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char* reason = dlerror();
+            rt::Raise(ErrorLoadingLibrary, "ModuleLoader",
+                      "Error in loading DLL " + path + ": " + (reason ? reason : "unknown reason"));
+        }
+        return std::make_unique<PosixModule>(handle);
+    }
+
+    std::string PathOfAddress(const void* address) override {
+        Dl_info info{};
+        if (!dladdr(address, &info) || !info.dli_fname) return {};
+        char resolved[PATH_MAX];
+        if (realpath(info.dli_fname, resolved)) return resolved;
+        return info.dli_fname;
+    }
+};
+
+}  // namespace
+
+}  // namespace com
+
+template <>
+std::shared_ptr<com::ModuleLoader> rt::MakeDefaultRole<com::ModuleLoader>() {
+    return std::make_shared<com::PosixLoader>();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The command line of the telmora program.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "HostApplication.h"
+
+namespace telmora {
+
+struct Options {
+    HostSettings settings;
+    std::string progId = "Perlowan.cITelmora";
+    std::string registryFolder;     // "" = the registry's default folder
+    std::string registerLibrary;    // register this library before loading
+    std::string unregisterLibrary;  // unregister this library and stop
+    std::string script;             // "" = the default session, "-" = standard input
+    bool help = false;
+};
+
+// Parses the arguments (without the program name). Returns the options, or nothing with the
+// reason in `error`.
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kUsage;
+
+}  // namespace telmora

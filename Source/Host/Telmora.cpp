@@ -1,0 +1,98 @@
+#include "Telmora.h"
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "Options.h"
+#include "Registry.h"
+#include "ScriptRunner.h"
+#include "TelmoraHost.h"
+
+namespace telmora {
+
+namespace {
+
+// Registers or unregisters a library through its exports; false with a message on failure.
+bool SelfRegister(const std::string& path, bool enrol, std::ostream& out, std::ostream& err) {
+    try {
+        ComponentLibrary library(path);
+        const com::HResult hr = enrol ? library.RegisterServer() : library.UnregisterServer();
+        const char* what = enrol ? "DllRegisterServer" : "DllUnregisterServer";
+        if (!com::Succeeded(hr)) {
+            const std::string detail = platform::SystemRegistry().LastErrorDetail();
+            err << "telmora: " << what << " of " << path << " failed (" << HResultText(hr) << ")"
+                << (detail.empty() ? "" : ": " + detail) << '\n';
+            return false;
+        }
+        out << (enrol ? "Registered " : "Unregistered ") << path << '\n';
+        return true;
+    } catch (const rt::RuntimeError& e) {
+        err << "telmora: " << e.Description() << '\n';
+        return false;
+    }
+}
+
+}  // namespace
+
+int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
+               std::ostream& err) {
+    std::string error;
+    const std::optional<Options> parsed = ParseOptions(args, error);
+    if (!parsed) {
+        err << "telmora: " << error << '\n';
+        return 2;
+    }
+    const Options& options = *parsed;
+    if (options.help) {
+        out << kUsage;
+        return 0;
+    }
+
+    std::optional<rt::ScopedRole<platform::Registry>> registry;
+    if (!options.registryFolder.empty())
+        registry.emplace(platform::MakeFileRegistry(options.registryFolder));
+
+    if (!options.unregisterLibrary.empty())
+        return SelfRegister(options.unregisterLibrary, false, out, err) ? 0 : 1;
+    if (!options.registerLibrary.empty() && !SelfRegister(options.registerLibrary, true, out, err))
+        return 1;
+
+    TelmoraHost host(options.settings);
+    try {
+        host.Load(options.progId);
+    } catch (const rt::RuntimeError& e) {
+        err << "telmora: cannot load " << options.progId << ": " << e.Description() << '\n';
+        return 1;
+    }
+
+    if (options.script.empty()) {
+        host.Start();
+        host.ClickMenu();
+        host.Hide();
+        host.Stop();
+        for (const auto& line : host.App().CallLog()) out << line << '\n';
+        return 0;
+    }
+
+    std::ifstream file;
+    std::istream* in = &script;
+    if (options.script != "-") {
+        file.open(options.script);
+        if (!file) {
+            err << "telmora: cannot read the script " << options.script << '\n';
+            return 1;
+        }
+        in = &file;
+    }
+    ScriptRunner runner(host, out);
+    if (!runner.Run(*in, error)) {
+        err << "telmora: script " << (options.script == "-" ? "<stdin>" : options.script) << " "
+            << error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace telmora
