@@ -132,7 +132,7 @@ void IniDocument::SetKeyInText(std::string_view section, std::string_view key,
     if (tail.empty()) regions_.pop_back();
     Region added;
     added.header = true;
-    added.lines.push_back(Keep("[" + std::string(section) + "]"));
+    added.lines.push_back(Keep(Header(section)));
     added.lines.push_back(Keep(std::move(line)));
     added.lines.emplace_back();
     regions_.push_back(std::move(added));
@@ -155,6 +155,25 @@ std::string IniDocument::Text() const {
         }
     }
     return text;
+}
+
+std::string IniDocument::AnsiBytesWithoutTrailingBreaks() const {
+    // Trailing CR LF pairs are the empty lines at the end, and a last line that is one CR LF
+    // pair short of them.
+    std::vector<std::string_view> all;
+    std::size_t size = 0;
+    for (const Region& region : regions_)
+        for (const std::string_view line : region.lines)
+            all.push_back(line), size += line.size() + 2;
+    std::size_t count = all.size();
+    while (count > 1 && all[count - 1].empty()) --count;
+    std::string bytes;
+    bytes.reserve(size);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i) bytes.append(kCrLf);
+        AppendAnsi(bytes, all[i]);
+    }
+    return bytes;
 }
 
 }  // namespace ini

@@ -30,6 +30,8 @@ class IniDocument {
     void SetKeyInText(std::string_view section, std::string_view key, std::string_view value);
 
     std::string Text() const;
+    // The text as Windows-1252 bytes, without its trailing CR LF pairs, in one pass.
+    std::string AnsiBytesWithoutTrailingBreaks() const;
     bool Empty() const {
         return regions_.size() == 1 && regions_[0].lines.size() == 1 &&
                regions_[0].lines[0].empty();

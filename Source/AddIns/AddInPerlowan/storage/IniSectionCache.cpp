@@ -28,6 +28,19 @@ void SectionCache::AddRegion(std::string_view name, std::string header,
     std::string folded = Fold(name);
     if (entries_.count(folded)) return;
     Entry& entry = entries_[std::move(folded)];
+    SetRegion(entry, std::move(header), std::move(doc), region, trailingCr);
+}
+
+void SectionCache::ReplaceWithRegion(std::string_view name, std::string header,
+                                     std::shared_ptr<IniDocument> doc, std::size_t region) {
+    if (name.empty()) return;
+    Entry& entry = entries_[Fold(name)];
+    if (!entry.doc) entry = Entry();
+    SetRegion(entry, std::move(header), std::move(doc), region, false);
+}
+
+void SectionCache::SetRegion(Entry& entry, std::string header, std::shared_ptr<IniDocument> doc,
+                             std::size_t region, bool trailingCr) {
     entry.header = std::move(header);
     entry.doc = std::move(doc);
     entry.region = region;

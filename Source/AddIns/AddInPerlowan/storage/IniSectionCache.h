@@ -23,6 +23,9 @@ class SectionCache {
     // the CR that a section followed by another header keeps at its end.
     void AddRegion(std::string_view name, std::string header, std::shared_ptr<IniDocument> doc,
                    std::size_t region, bool trailingCr);
+    // The entry of `name`, new or replacing the one there, becomes the region's whole text.
+    void ReplaceWithRegion(std::string_view name, std::string header,
+                           std::shared_ptr<IniDocument> doc, std::size_t region);
     void Remove(std::string_view name);
     bool Contains(std::string_view name) const;
 
@@ -46,6 +49,8 @@ class SectionCache {
         bool indexed = false;
         KeyIndex index;  // text entries: line start offsets
     };
+    static void SetRegion(Entry& entry, std::string header, std::shared_ptr<IniDocument> doc,
+                          std::size_t region, bool trailingCr);
     static std::string EntryText(const Entry& entry);
     static std::string ValueInText(Entry& entry, std::string_view key);
     static std::string ValueInRegion(Entry& entry, std::string_view key);

@@ -30,6 +30,15 @@ bool IsAscii(std::string_view s) {
 
 }  // namespace
 
+std::string Header(std::string_view name) {
+    std::string header;
+    header.reserve(name.size() + 2);
+    header += '[';
+    header.append(name);
+    header += ']';
+    return header;
+}
+
 std::string Fold(std::string_view text) {
     if (!IsAscii(text)) return rt::LCase(text);
     std::string out(text);
@@ -145,7 +154,7 @@ std::string_view FindValueInSection(std::string_view sectionText, std::string_vi
 
 void SetKeyInText(std::string& text, std::string_view section, std::string_view key,
                   std::string_view value) {
-    const std::string sect = "[" + std::string(section) + "]";
+    const std::string sect = Header(section);
     const std::string line = std::string(key) + "=" + std::string(value);
     std::size_t start = FoldStartsWith(text, sect) ? 0 : FindAfterCrLf(text, sect);
     if (start != npos) {
@@ -180,7 +189,7 @@ void SetKeyInText(std::string& text, std::string_view section, std::string_view 
 }
 
 std::string SectionTextAfterWrite(std::string_view text, std::string_view section) {
-    const std::string sect = "[" + std::string(section) + "]";
+    const std::string sect = Header(section);
     std::string item = sect + "\r\n";
     const std::size_t at = FindFolded(text, sect + "\r\n");
     if (at == npos) return item;
@@ -279,29 +288,29 @@ std::string AnsiToText(std::string_view bytes) {
     return out;
 }
 
-std::string TextToAnsi(std::string_view text) {
-    if (IsAscii(text)) return std::string(text);
-    std::string out;
-    out.reserve(text.size());
+void AppendAnsi(std::string& out, std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        if (i + 8 <= text.size()) {
+        std::size_t run = i;
+        while (run + 8 <= text.size()) {
             std::uint64_t w;
-            std::memcpy(&w, text.data() + i, 8);
-            if (!(w & kHighBits)) {
-                out.append(text.data() + i, 8);
-                i += 8;
-                continue;
-            }
+            std::memcpy(&w, text.data() + run, 8);
+            if (w & kHighBits) break;
+            run += 8;
         }
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b < 0x80) {
-            out += text[i++];
-            continue;
-        }
+        while (run < text.size() && static_cast<unsigned char>(text[run]) < 0x80) ++run;
+        out.append(text.data() + i, run - i);
+        i = run;
+        if (i == text.size()) break;
         const int mapped = rt::UnicodeToWin1252(rt::DecodeUtf8(text, i));
         out += mapped < 0 ? '?' : static_cast<char>(mapped);
     }
+}
+
+std::string TextToAnsi(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    AppendAnsi(out, text);
     return out;
 }
 

@@ -15,6 +15,8 @@ namespace ini {
 inline constexpr std::string_view kCrLf = "\r\n";
 inline constexpr std::size_t npos = std::string_view::npos;
 
+// "[" + name + "]".
+std::string Header(std::string_view name);
 std::string Fold(std::string_view text);
 bool FoldEquals(std::string_view a, std::string_view b);
 bool FoldStartsWith(std::string_view text, std::string_view prefix);
@@ -58,6 +60,7 @@ std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list)
 // Windows-1252 bytes <-> UTF-8, fast on runs of ASCII.
 std::string AnsiToText(std::string_view bytes);
 std::string TextToAnsi(std::string_view text);
+void AppendAnsi(std::string& out, std::string_view text);
 
 // True when the first bytes of a file mark the Unicode format ("@@@" in one of its four forms).
 bool HasUnicodeMarker(std::string_view firstBytes);

@@ -177,13 +177,13 @@ void cIniFile::RefreshSection(std::string_view section, const std::string& text)
 // The section's text after an offline write, as the text between its header and the next one.
 void cIniFile::RefreshSectionFromDocument(std::string_view section) {
     if (!sectionCache_) return;
-    sectionCache_->Remove(section);
-    const std::string header = "[" + std::string(section) + "]";
     const auto region = document_->RegionOf(section);
     if (region && document_->Lines(*region).size() >= 2) {
-        sectionCache_->AddRegion(section, header, document_, *region, false);
+        sectionCache_->ReplaceWithRegion(section, ini::Header(section), document_, *region);
         return;
     }
+    sectionCache_->Remove(section);
+    const std::string header = ini::Header(section);
     std::string item = header + "\r\n";
     if (region && *region + 1 < document_->RegionCount()) {
         // A header right before the next one: the text runs on through that next section.
@@ -222,7 +222,11 @@ std::string cIniFile::Load(std::string_view ptSection, std::string_view ptKey,
         if (offline_) {
             if (ContentEmpty() || !sectionCache_) BuildSectionCache();
         } else if (cacheTimestamp_ == 0 || !useCacheDirectly_) {
-            if (!FileExists() || FileTime() != cacheTimestamp_) BuildSectionCache();
+            // One look at the time stamp settles the common case: the file the cache was built
+            // from.
+            const auto time = platform::Files().ModifiedTime(iniFile_);
+            const bool unchanged = cacheTimestamp_ != 0 && time == cacheTimestamp_;
+            if (!unchanged && (!FileExists() || FileTime() != cacheTimestamp_)) BuildSectionCache();
         }
         if (sectionCache_) value = sectionCache_->Value(ptSection, ptKey);
     }
@@ -297,13 +301,15 @@ void cIniFile::SaveOffline(std::string_view section, std::string_view key,
 }
 
 void cIniFile::SaveOfflineToFile() {
-    const auto text = Content();
-    if (text->empty()) {
+    if (ContentEmpty()) {
         DeleteFile();
         return;
     }
     // The file is replaced in one step, so a shorter text needs no deletion first.
-    WriteFileText(ini::TextToAnsi(ini::StripTrailingLineBreaks(*text)));
+    if (!contentCurrent_)
+        WriteFileText(document_->AnsiBytesWithoutTrailingBreaks());
+    else
+        WriteFileText(ini::TextToAnsi(ini::StripTrailingLineBreaks(*content_)));
 }
 
 void cIniFile::LoadUnicodeTextIfMissing() {
@@ -349,7 +355,7 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
         text = DecodeFile(ReadFileText());
     }
     if (text.empty()) return;
-    const std::size_t header = ini::FindFolded(text, "[" + std::string(ptSection) + "]");
+    const std::size_t header = ini::FindFolded(text, ini::Header(ptSection));
     if (header == ini::npos) return;
     const std::string find = std::string(ptKey) + "=";
     std::size_t pos = header + 1;
@@ -390,7 +396,7 @@ bool cIniFile::RemoveSection(std::string_view ptSection) {
             text = ini::AnsiToText(ReadFileText());
         }
     }
-    const std::string sect = "[" + std::string(ptSection) + "]";
+    const std::string sect = ini::Header(ptSection);
     const std::size_t start = ini::FoldStartsWith(text, sect) ? 0 : ini::FindAfterCrLf(text, sect);
     if (start == ini::npos) return false;
     const std::size_t next = text.find("\r\n[", start + 3);
