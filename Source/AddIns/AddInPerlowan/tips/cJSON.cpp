@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
+#include <bit>
+#include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "CodePage.h"
 #include "RuntimeError.h"
@@ -20,29 +25,60 @@ std::string_view TrimSpaces(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Key lookup ignores letter case over the whole code-page repertoire; the folding keeps byte
-// lengths. Keys are nearly always ASCII, which is folded here without the general routine.
-void FoldInPlace(std::string& key) {
-    for (const char c : key) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            key = rt::LCase(key);
-            return;
-        }
-    }
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15u;
+
+std::uint64_t Mixed(std::uint64_t hash, std::uint64_t word) {
+    hash = (hash ^ word) * kMix;
+    return hash ^ (hash >> 29);
 }
 
-std::size_t HashOf(std::string_view foldedKey) {
-    return std::hash<std::string_view>{}(foldedKey);
+// Lower case of eight ASCII bytes at once: each byte from "A" to "Z" gains 0x20.
+std::uint64_t LowerAscii(std::uint64_t word) {
+    const std::uint64_t fromA = word + 0x3F3F3F3F3F3F3F3Fu;  // high bit set from "A" on
+    const std::uint64_t pastZ = word + 0x2525252525252525u;  // high bit set after "Z"
+    return word | ((fromA & ~pastZ & kHighBits) >> 2);
+}
+
+// Folds the key in place and returns its hash. Key lookup ignores letter case over the whole
+// code-page repertoire, a folding that keeps byte lengths; keys are nearly always ASCII, which is
+// folded here eight bytes at a time without the general routine.
+std::size_t FoldAndHash(std::string& key) {
+    bool ascii = true;
+    for (const char c : key) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (!ascii) key = rt::LCase(key);
+    const std::size_t n = key.size();
+    char* const bytes = key.data();
+    std::uint64_t hash = n * kMix;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        if (ascii) {
+            word = LowerAscii(word);
+            std::memcpy(bytes + i, &word, 8);
+        }
+        hash = Mixed(hash, word);
+    }
+    std::uint64_t tail = 0;
+    for (std::size_t j = i; j < n; ++j)
+        tail |= std::uint64_t{static_cast<unsigned char>(bytes[j])} << (8 * (j - i));
+    if (ascii) {
+        tail = LowerAscii(tail);
+        for (std::size_t j = i; j < n; ++j) bytes[j] = static_cast<char>(tail >> (8 * (j - i)));
+    }
+    // Spread every bit over the low ones, which pick the slot.
+    hash = Mixed(hash, tail);
+    hash = (hash ^ (hash >> 33)) * 0xFF51AFD7ED558CCDu;
+    hash = (hash ^ (hash >> 33)) * 0xC4CEB9FE1A85EC53u;
+    return static_cast<std::size_t>(hash ^ (hash >> 33));
 }
 
 // Removes every CR, LF and TAB, which is what removing CR LF pairs, then CR, LF and TAB amounts to.
 void RemoveLineBreaksAndTabs(std::string& text) {
-    const auto isBreak = [](char c) { return c == '\r' || c == '\n' || c == '\t'; };
-    const auto first = std::find_if(text.begin(), text.end(), isBreak);
-    if (first == text.end()) return;
-    text.erase(std::remove_if(first, text.end(), isBreak), text.end());
+    const auto absent = [&](char c) { return text.find(c) == std::string::npos; };
+    if (absent('\r') && absent('\n') && absent('\t')) return;
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\n' || c == '\t'; });
 }
 
 std::string FiveDigits(std::size_t index) {
@@ -62,10 +98,11 @@ class cJSON::Scanner {
         std::size_t end = 0;
         rt::DecodeUtf8(quote, end);
         quoteChar_ = quote.substr(0, end);
+        quoteLead_ = static_cast<unsigned char>(quoteChar_[0]);
         // Earlier rules win where the quote character is itself one of the separators.
         kind_[':'] = kColon;
         kind_[','] = kComma;
-        kind_[static_cast<unsigned char>(quoteChar_[0])] = kQuote;
+        kind_[quoteLead_] = kQuote;
         kind_[']'] = kClose;
         kind_['['] = kOpen;
     }
@@ -73,50 +110,112 @@ class cJSON::Scanner {
     template <class AddEntry>
     void Read(std::string_view body, AddEntry&& add) const {
         body = TrimSpaces(body);
-        std::size_t tokenStart = 0;
-        bool inQuote = false;
-        bool inBrackets = false;
-        std::string_view key;
-        const std::size_t n = body.size();
-        for (std::size_t j = 0; j < n; ++j) {
-            const unsigned char kind = kind_[static_cast<unsigned char>(body[j])];
-            if (kind == kNone) continue;
-            switch (kind) {
+        State state;
+        std::size_t j = 0;
+#if defined(__SSE2__)
+        if (quoteChar_.size() == 1 && kind_[quoteLead_] == kQuote) j = ReadBlocks(body, state, add);
+#endif
+        for (; j < body.size(); ++j) {
+            switch (kind_[static_cast<unsigned char>(body[j])]) {
                 case kOpen:
-                    inBrackets = true;
+                    state.inBrackets = true;
                     break;
                 case kClose:
-                    inBrackets = false;
+                    state.inBrackets = false;
                     break;
                 case kQuote:
-                    if (body.compare(j, quoteChar_.size(), quoteChar_) == 0) {
-                        inQuote = !inQuote;
-                        j += quoteChar_.size() - 1;
-                    }
+                    // The continuation bytes of a quote character outside ASCII are never marked.
+                    if (body.compare(j, quoteChar_.size(), quoteChar_) == 0)
+                        state.inQuote = !state.inQuote;
                     break;
                 case kComma:
-                    if (inQuote || inBrackets) break;
-                    {
-                        std::string_view value =
-                            DropQuotes(body.substr(tokenStart, j - tokenStart));
-                        if (value == quote_) value = {};
-                        add(TrimSpaces(key), TrimSpaces(value));
-                    }
-                    key = {};
-                    tokenStart = j + 1;
+                    if (!state.inQuote && !state.inBrackets) EndValue(body, j, state, add);
                     break;
                 case kColon:
-                    if (inQuote) break;
-                    key = DropQuotes(body.substr(tokenStart, j - tokenStart));
-                    tokenStart = j + 1;
+                    if (!state.inQuote) EndKey(body, j, state);
+                    break;
+                default:
                     break;
             }
         }
-        if (!key.empty()) add(TrimSpaces(key), TrimSpaces(DropQuotes(body.substr(tokenStart))));
+        if (!state.key.empty())
+            add(TrimSpaces(state.key), TrimSpaces(DropQuotes(body.substr(state.tokenStart))));
     }
 
   private:
     enum : unsigned char { kNone, kOpen, kClose, kQuote, kComma, kColon };
+
+    struct State {
+        std::size_t tokenStart = 0;
+        bool inQuote = false;
+        bool inBrackets = false;
+        std::string_view key;
+    };
+
+    template <class AddEntry>
+    void EndValue(std::string_view body, std::size_t j, State& state, AddEntry& add) const {
+        std::string_view value = DropQuotes(body.substr(state.tokenStart, j - state.tokenStart));
+        if (value == quote_) value = {};
+        add(TrimSpaces(state.key), TrimSpaces(value));
+        state.key = {};
+        state.tokenStart = j + 1;
+    }
+
+    void EndKey(std::string_view body, std::size_t j, State& state) const {
+        state.key = DropQuotes(body.substr(state.tokenStart, j - state.tokenStart));
+        state.tokenStart = j + 1;
+    }
+
+#if defined(__SSE2__)
+    // Reads whole blocks of sixteen bytes and returns where the rest starts. Tips texts are mostly
+    // quoted prose, so the quote flag of every byte comes from the parity of the quote characters
+    // before it, and only separators outside quotes and brackets are visited one by one.
+    template <class AddEntry>
+    std::size_t ReadBlocks(std::string_view body, State& state, AddEntry& add) const {
+        const __m128i open = _mm_set1_epi8('['), close = _mm_set1_epi8(']');
+        const __m128i comma = _mm_set1_epi8(','), colon = _mm_set1_epi8(':');
+        const __m128i quote = _mm_set1_epi8(static_cast<char>(quoteLead_));
+        const auto maskOf = [](__m128i bytes) {
+            return static_cast<unsigned>(_mm_movemask_epi8(bytes));
+        };
+        unsigned quotedBefore = 0;  // all ones while the block starts inside quotes
+        std::size_t j = 0;
+        for (; j + 16 <= body.size(); j += 16) {
+            const __m128i chunk =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(body.data() + j));
+            unsigned quoted = maskOf(_mm_cmpeq_epi8(chunk, quote));
+            quoted ^= quoted << 1;
+            quoted ^= quoted << 2;
+            quoted ^= quoted << 4;
+            quoted ^= quoted << 8;
+            quoted = (quoted ^ quotedBefore) & 0xFFFF;
+            quotedBefore = (quoted & 0x8000) ? 0xFFFF : 0;
+            const unsigned separators =
+                maskOf(_mm_or_si128(_mm_cmpeq_epi8(chunk, comma), _mm_cmpeq_epi8(chunk, colon)));
+            const unsigned brackets =
+                maskOf(_mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close)));
+            for (unsigned mask = (separators & ~quoted) | brackets; mask != 0; mask &= mask - 1) {
+                const std::size_t at = j + static_cast<std::size_t>(std::countr_zero(mask));
+                switch (body[at]) {
+                    case '[':
+                        state.inBrackets = true;
+                        break;
+                    case ']':
+                        state.inBrackets = false;
+                        break;
+                    case ',':
+                        if (!state.inBrackets) EndValue(body, at, state, add);
+                        break;
+                    default:
+                        EndKey(body, at, state);
+                        break;
+                }
+            }
+        }
+        state.inQuote = quotedBefore != 0;
+        return j;
+    }
+#endif
 
     std::string_view DropQuotes(std::string_view token) const {
         if (token.starts_with(quoteChar_)) token.remove_prefix(quoteChar_.size());
@@ -126,6 +225,7 @@ class cJSON::Scanner {
 
     std::string_view quote_;
     std::string_view quoteChar_;
+    unsigned char quoteLead_ = 0;
     std::array<unsigned char, 256> kind_{};
 };
 
@@ -139,6 +239,7 @@ void cJSON::ParseJSONString(std::string ptJSONString, std::string_view ptTrennze
 
     const Scanner scanner(quote_);
     const std::string_view text = text_;
+    Reserve(text.size() / 32 + 8);
     if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
         Split(text.substr(1, text.size() - 2), "},{", pieces_);
         if (pieces_.empty()) rt::Raise(rt::err::SubscriptOutOfRange, std::string(kSource));
@@ -174,8 +275,8 @@ std::int16_t cJSON::NumElements() const {
 std::string cJSON::value(std::string_view ptKey) const {
     if (entries_.empty()) return {};
     std::string folded(ptKey);
-    FoldInPlace(folded);
-    const std::uint32_t slot = slots_[FindSlot(folded, HashOf(folded))];
+    const std::size_t hash = FoldAndHash(folded);
+    const std::uint32_t slot = slots_[FindSlot(folded, hash)];
     return slot == 0 ? std::string() : std::string(entries_[slot - 1].value);
 }
 
@@ -183,9 +284,8 @@ void cJSON::AddEntry(std::string_view prefix, std::string_view key, std::string_
     std::string folded;
     folded.reserve(prefix.size() + key.size());
     folded.append(prefix).append(key);
-    FoldInPlace(folded);
+    const std::size_t hash = FoldAndHash(folded);
     if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
-    const std::size_t hash = HashOf(folded);
     const std::size_t at = FindSlot(folded, hash);
     if (slots_[at] != 0) rt::Raise(rt::err::KeyAlreadyExists, std::string(kSource));
     entries_.push_back({std::move(folded), hash, value});
@@ -201,6 +301,15 @@ std::size_t cJSON::FindSlot(std::string_view foldedKey, std::size_t hash) const 
         const Entry& entry = entries_[slot - 1];
         if (entry.hash == hash && entry.foldedKey == foldedKey) return at;
     }
+}
+
+// Room for about as many entries as a text of this length holds, so that big texts are not
+// copied and rehashed while they are read.
+void cJSON::Reserve(std::size_t entries) {
+    entries_.reserve(entries);
+    std::size_t slots = 64;
+    while (slots < entries * 2) slots *= 2;
+    slots_.assign(slots, 0);
 }
 
 void cJSON::Grow() {

@@ -39,6 +39,7 @@ class cJSON {
     class Scanner;
     void AddEntry(std::string_view prefix, std::string_view key, std::string_view value);
     std::size_t FindSlot(std::string_view foldedKey, std::size_t hash) const;
+    void Reserve(std::size_t entries);
     void Grow();
 
     std::string quote_ = "\"";
