@@ -38,6 +38,9 @@ std::shared_ptr<IniDocument> IniDocument::Parse(std::shared_ptr<const std::strin
     } while (pos < all.size());
     // A text ending in CR LF ends with an empty line.
     if (EndsWith(all, kCrLf)) doc->regions_.back().lines.emplace_back();
+    // Every read and write of an offline text goes through these indexes: build them now.
+    for (Region& region : doc->regions_)
+        if (region.header) doc->IndexRegion(region);
     return doc;
 }
 
@@ -71,6 +74,7 @@ void IniDocument::AddToIndex(Region& region, std::size_t line) {
 }
 
 void IniDocument::IndexRegion(Region& region) {
+    region.index.Reserve(region.lines.size());
     for (std::size_t i = 1; i < region.lines.size(); ++i) AddToIndex(region, i);
     region.indexed = true;
 }

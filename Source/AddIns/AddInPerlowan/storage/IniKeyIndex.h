@@ -27,6 +27,22 @@ class KeyIndex {
         ++count_;
     }
 
+    // Room for `count` keys without growing.
+    void Reserve(std::size_t count) {
+        std::size_t size = 16;
+        while (size < count * 2 + 2) size *= 2;
+        if (size > slots_.size()) {
+            std::vector<Slot> old(size);
+            old.swap(slots_);
+            for (const Slot& s : old) {
+                if (!s.used) continue;
+                std::size_t at = s.hash & (slots_.size() - 1);
+                while (slots_[at].used) at = (at + 1) & (slots_.size() - 1);
+                slots_[at] = s;
+            }
+        }
+    }
+
     template <class KeyOf>
     std::optional<std::size_t> Find(std::string_view key, KeyOf keyOf) const {
         if (slots_.empty()) return std::nullopt;

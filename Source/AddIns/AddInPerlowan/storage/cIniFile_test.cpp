@@ -64,6 +64,85 @@ class IniFileTest : public ::testing::Test {
     std::string path_;
 };
 
+// ---- input / expected file pairs ----
+
+// "\r", "\n", "\t", "\\" and "\xHH" in the operation files.
+std::string Unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 >= text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        if (c == 'r')
+            out += '\r';
+        else if (c == 'n')
+            out += '\n';
+        else if (c == 't')
+            out += '\t';
+        else if (c == 'x' && i + 2 < text.size() + 0) {
+            out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else
+            out += c;
+    }
+    return out;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    for (std::size_t tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1)
+        fields.push_back(Unescape(line.substr(at, tab - at)));
+    fields.push_back(Unescape(line.substr(at)));
+    return fields;
+}
+
+// testdata/<case>.ini is the file before, <case>.ops the calls (with the values reads must
+// give, "?" being the default), <case>.expected.ini the file after.
+TEST_F(IniFileTest, InputAndExpectedFilePairs) {
+    const fs::path data =
+        fs::path(PERLOWAN_SOURCE_DIR) / "Source/AddIns/AddInPerlowan/storage/testdata";
+    int cases = 0;
+    for (const auto& entry : fs::directory_iterator(data)) {
+        if (entry.path().extension() != ".ops") continue;
+        const std::string name = entry.path().stem().string();
+        SCOPED_TRACE("case " + name);
+        ++cases;
+        WriteFile(path_, *ReadFile(data / (name + ".ini")));
+        cIniFile ini;
+        ini.IniFile(path_);
+        std::ifstream ops(entry.path());
+        std::string line;
+        for (int number = 1; std::getline(ops, line); ++number) {
+            if (line.empty() || line[0] == '#') continue;
+            SCOPED_TRACE(testing::Message() << "line " << number << ": " << line);
+            const auto f = Fields(line);
+            if (f[0] == "mode") {
+                ini.Offline(f[1] == "offline");
+                ini.CacheIniFile(f[1] != "uncached");
+            } else if (f[0] == "load") {
+                EXPECT_EQ(ini.Load(f[1], f[2], "?"), f[3]);
+            } else if (f[0] == "save") {
+                ini.Save(f[1], f[2], f[3]);
+            } else if (f[0] == "removekey") {
+                ini.RemoveKey(f[1], f[2]);
+            } else if (f[0] == "removesection") {
+                EXPECT_EQ(ini.RemoveSection(f[1]), f[2] == "true");
+            } else if (f[0] == "rebuild") {
+                EXPECT_EQ(ini.RebuildIniStructure(), f[1] == "true");
+            } else if (f[0] == "saveoffline") {
+                ini.SaveOfflineToFile();
+            } else {
+                ADD_FAILURE() << "unknown operation";
+            }
+        }
+        EXPECT_EQ(ReadFile(path_), ReadFile(data / (name + ".expected.ini")));
+    }
+    EXPECT_GE(cases, 7);
+}
+
 // ---- reading ----
 
 struct LoadRow {
