@@ -81,6 +81,12 @@ case "${1:-}" in
       mkdir -p "$corpus"
       seeds=("$root/fuzz/seeds/${name#fuzz_}")
       [ -d "${seeds[0]}" ] || seeds=()
+      # More seed folders outside the repository, one path relative to it per line.
+      if [ -f "$root/fuzz/seeds/${name#fuzz_}.paths" ]; then
+        while read -r extra; do
+          if [ -d "$root/$extra" ]; then seeds+=("$root/$extra"); fi
+        done < "$root/fuzz/seeds/${name#fuzz_}.paths"
+      fi
       echo "perlowan: $name for ${seconds}s"
       "$f" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${seeds[@]}"
     done

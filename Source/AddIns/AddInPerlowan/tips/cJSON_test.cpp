@@ -264,11 +264,13 @@ TEST(cJSON, ConformanceFilesGiveTheDocumentedAnswerOrError) {
     }
 }
 
-std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(from); at != std::string_view::npos;
+         start = at + from.size(), at = text.find(from, start))
+        out.append(text.substr(start, at - start)).append(to);
+    return out.append(text.substr(start));
 }
 
 // '"' and a quote character of two bytes take different paths through the reader; with the one
