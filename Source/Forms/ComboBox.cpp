@@ -5,8 +5,7 @@
 namespace forms {
 
 ComboBox::ComboBox(std::string name) : Control(std::move(name)) {
-    SetBackColor(color::SystemWindow);
-    SetForeColor(color::SystemWindowText);
+    InitColors(color::SystemWindow, color::SystemWindowText);
 }
 
 void ComboBox::AddItem(std::string item, std::optional<int> index) {

@@ -149,6 +149,11 @@ class Control : public rt::IDispatch, public std::enable_shared_from_this<Contro
   protected:
     explicit Control(std::string name);
 
+    // The kind's own starting colours (no change is reported: the control is being made).
+    void InitColors(Color back, Color fore) noexcept {
+        backColor_ = back;
+        foreColor_ = fore;
+    }
     // Tells observers (the view) that a property changed and asks for a repaint.
     void Changed(std::string_view property);
     // Copies the properties of `source` (the same kind): control-array elements loaded at run

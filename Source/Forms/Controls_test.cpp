@@ -46,6 +46,22 @@ TEST_F(ControlsTest, ATextBoxRaisesChangeOnEveryChangeByCodeOrByTheUser) {
                                         "Change aXb", "Change ab", "Change a"}));
 }
 
+TEST_F(ControlsTest, ADoubleClickRaisesItsEventsInTheUsualOrder) {
+    auto& txt = form.Add<TextBox>("txtInput");
+    txt.Move(0, 0, 1500, 300);
+    txt.MouseDown = [&](std::int16_t, std::int16_t, float, float) { log.Add("MouseDown"); };
+    txt.MouseUp = [&](std::int16_t, std::int16_t, float, float) { log.Add("MouseUp"); };
+    txt.GotFocus = log.Record("GotFocus");
+    txt.Click = log.Record("Click");
+    txt.DblClick = log.Record("DblClick");
+    input::DoubleClick(txt);
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"GotFocus", "MouseDown", "MouseUp", "Click",
+                                                    "DblClick", "MouseUp"}));
+    txt.SetEnabled(false);  // a disabled control hears nothing
+    input::DoubleClick(txt);
+    EXPECT_TRUE(log.Take().empty());
+}
+
 TEST_F(ControlsTest, ALockedTextBoxIgnoresTheUserButNotTheCode) {
     auto& txt = form.Add<TextBox>("txtDetails");
     txt.Move(0, 0, 1500, 300);

@@ -9,8 +9,7 @@
 namespace forms {
 
 TextBox::TextBox(std::string name) : Control(std::move(name)) {
-    SetBackColor(color::SystemWindow);
-    SetForeColor(color::SystemWindowText);
+    InitColors(color::SystemWindow, color::SystemWindowText);
 }
 
 int TextBox::Length() const {
