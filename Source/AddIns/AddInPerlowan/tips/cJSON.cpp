@@ -276,8 +276,8 @@ std::string cJSON::value(std::string_view ptKey) const {
     if (entries_.empty()) return {};
     std::string folded(ptKey);
     const std::size_t hash = FoldAndHash(folded);
-    const std::uint32_t slot = slots_[FindSlot(folded, hash)];
-    return slot == 0 ? std::string() : std::string(entries_[slot - 1].value);
+    const std::uint64_t slot = slots_[FindSlot(folded, hash)];
+    return slot == 0 ? std::string() : std::string(entries_[EntryOf(slot)].value);
 }
 
 void cJSON::AddEntry(std::string_view prefix, std::string_view key, std::string_view value) {
@@ -289,17 +289,16 @@ void cJSON::AddEntry(std::string_view prefix, std::string_view key, std::string_
     const std::size_t at = FindSlot(folded, hash);
     if (slots_[at] != 0) rt::Raise(rt::err::KeyAlreadyExists, std::string(kSource));
     entries_.push_back({std::move(folded), hash, value});
-    slots_[at] = static_cast<std::uint32_t>(entries_.size());
+    slots_[at] = SlotOf(entries_.size() - 1, hash);
 }
 
 // The slot holding `foldedKey`, or the free slot where it belongs.
 std::size_t cJSON::FindSlot(std::string_view foldedKey, std::size_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-        const std::uint32_t slot = slots_[at];
+        const std::uint64_t slot = slots_[at];
         if (slot == 0) return at;
-        const Entry& entry = entries_[slot - 1];
-        if (entry.hash == hash && entry.foldedKey == foldedKey) return at;
+        if (slot >> 32 == TagOf(hash) && entries_[EntryOf(slot)].foldedKey == foldedKey) return at;
     }
 }
 
@@ -318,6 +317,6 @@ void cJSON::Grow() {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         std::size_t at = entries_[i].hash & mask;
         while (slots_[at] != 0) at = (at + 1) & mask;
-        slots_[at] = static_cast<std::uint32_t>(i + 1);
+        slots_[at] = SlotOf(i, entries_[i].hash);
     }
 }

@@ -48,5 +48,12 @@ class cJSON {
     std::string text_;
     std::vector<std::string> pieces_;
     std::vector<Entry> entries_;
-    std::vector<std::uint32_t> slots_;  // entry index + 1, 0 = free; size a power of two
+    // A slot holds the upper half of its key's hash and its entry's index + 1, so that probing
+    // rarely has to look at the entries; 0 = free. The count of slots is a power of two.
+    static std::uint64_t TagOf(std::size_t hash) { return std::uint64_t{hash} >> 32 & 0xFFFFFFFFu; }
+    static std::uint64_t SlotOf(std::size_t entry, std::size_t hash) {
+        return TagOf(hash) << 32 | (entry + 1);
+    }
+    static std::size_t EntryOf(std::uint64_t slot) { return (slot & 0xFFFFFFFFu) - 1; }
+    std::vector<std::uint64_t> slots_;
 };
