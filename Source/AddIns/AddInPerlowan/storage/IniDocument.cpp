@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "CodePage.h"
+
 namespace ini {
 
 namespace {
@@ -18,13 +20,17 @@ bool HasLineBreakChar(std::string_view text) {
 
 }  // namespace
 
-std::shared_ptr<IniDocument> IniDocument::Parse(std::shared_ptr<const std::string> text) {
+std::shared_ptr<IniDocument> IniDocument::Parse(std::shared_ptr<const std::string> text,
+                                                bool ansi) {
     auto doc = std::make_shared<IniDocument>();
     doc->base_ = std::move(text);
+    doc->ansi_ = ansi;
     const std::string_view all = *doc->base_;
     std::size_t pos = 0;
     do {
-        const std::string_view line = NextLine(all, pos);
+        std::string_view line = NextLine(all, pos);
+        if (ansi && !IsAsciiText(line.substr(0, line.find('='))))
+            line = doc->Keep(AnsiToText(line));
         const bool bracketed = !line.empty() && (line.front() == '[' || line.back() == ']');
         if (bracketed && !IsPlainHeader(line)) return nullptr;
         if (bracketed || doc->regions_.empty()) {
@@ -85,7 +91,11 @@ std::optional<std::size_t> IniDocument::FindKeyLine(std::size_t r, std::string_v
         // Such a key starts lines of several index keys; look through the lines in order.
         const std::string find = std::string(key) + "=";
         for (std::size_t i = 1; i < region.lines.size(); ++i)
-            if (FoldStartsWith(region.lines[i], find)) return i;
+            if (FoldStartsWith(IsAnsi(region.lines[i])
+                                   ? AnsiToText(region.lines[i].substr(0, find.size()))
+                                   : std::string(region.lines[i].substr(0, find.size())),
+                               find))
+                return i;
         return std::nullopt;
     }
     if (!region.indexed) IndexRegion(region);
@@ -143,6 +153,23 @@ void IniDocument::SetKeyInText(std::string_view section, std::string_view key,
     headers_.emplace(Fold(section), regions_.size() - 1);
 }
 
+std::string_view IniDocument::AfterKey(std::string_view line, std::string_view key) const {
+    // In Windows-1252 bytes each character of the key is one byte.
+    const std::size_t length = IsAnsi(line) ? rt::CharCount(key) : key.size();
+    return line.substr(std::min(line.size(), length + 1));
+}
+
+std::string IniDocument::LineText(std::string_view line) const {
+    return IsAnsi(line) ? AnsiToText(line) : std::string(line);
+}
+
+void IniDocument::AppendLineText(std::string& out, std::string_view line) const {
+    if (IsAnsi(line))
+        out.append(AnsiToText(line));
+    else
+        out.append(line);
+}
+
 std::string IniDocument::Text() const {
     std::size_t size = 0;
     std::size_t count = 0;
@@ -154,7 +181,7 @@ std::string IniDocument::Text() const {
     for (const Region& region : regions_) {
         for (const std::string_view line : region.lines) {
             if (!first) text.append(kCrLf);
-            text.append(line);
+            AppendLineText(text, line);
             first = false;
         }
     }
@@ -175,7 +202,10 @@ std::string IniDocument::AnsiBytesWithoutTrailingBreaks() const {
     bytes.reserve(size);
     for (std::size_t i = 0; i < count; ++i) {
         if (i) bytes.append(kCrLf);
-        AppendAnsi(bytes, all[i]);
+        if (IsAnsi(all[i]))
+            bytes.append(all[i]);
+        else
+            AppendAnsi(bytes, all[i]);
     }
     return bytes;
 }

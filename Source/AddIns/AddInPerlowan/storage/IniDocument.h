@@ -21,8 +21,12 @@ namespace ini {
 
 class IniDocument {
   public:
-    // Nothing when the text has a line outside the model.
-    static std::shared_ptr<IniDocument> Parse(std::shared_ptr<const std::string> text);
+    // Nothing when the text has a line outside the model. With `ansi` the text is the file's
+    // Windows-1252 bytes: lines keep them and are converted when read, except that a line whose
+    // key part (all of it, for a line without "=") is not ASCII is converted at once, so that
+    // names always compare as text.
+    static std::shared_ptr<IniDocument> Parse(std::shared_ptr<const std::string> text,
+                                              bool ansi = false);
     // Whether a write of these arguments stays within the model.
     static bool Covers(std::string_view section, std::string_view key, std::string_view value);
 
@@ -30,6 +34,11 @@ class IniDocument {
     void SetKeyInText(std::string_view section, std::string_view key, std::string_view value);
 
     std::string Text() const;
+    // The part of a line after `key` and its "=" (the line starts with them).
+    std::string_view AfterKey(std::string_view line, std::string_view key) const;
+    // A line, or a part of one, as text.
+    std::string LineText(std::string_view line) const;
+    void AppendLineText(std::string& out, std::string_view line) const;
     // The text as Windows-1252 bytes, without its trailing CR LF pairs, in one pass.
     std::string AnsiBytesWithoutTrailingBreaks() const;
     bool Empty() const {
@@ -60,7 +69,13 @@ class IniDocument {
     void IndexRegion(Region& region);
     void AddToIndex(Region& region, std::size_t line);
 
+    bool IsAnsi(std::string_view line) const {
+        return ansi_ && !line.empty() && line.data() >= base_->data() &&
+               line.data() < base_->data() + base_->size();
+    }
+
     std::shared_ptr<const std::string> base_;
+    bool ansi_ = false;
     std::deque<std::string> written_;  // texts of lines written after parsing
     std::vector<Region> regions_;
     std::unordered_map<std::string, std::size_t> headers_;  // folded name -> first region

@@ -18,6 +18,7 @@ inline const std::string kCrLf = "\r\n";
 class OfflineIni {
   public:
     std::string content;
+    std::string fileText;  // what the file holds; an empty text reads it again
 
     void SetContent(std::string text) {
         content = std::move(text);
@@ -105,6 +106,7 @@ class OfflineIni {
     void Build() {
         cache_ = rt::Collection();
         built_ = true;
+        if (content.empty()) content = fileText;
         const std::string& source = content;
         std::int32_t pos = 1;
         bool open = false;

@@ -60,7 +60,10 @@ std::string SectionCache::EntryText(const Entry& entry) {
     if (!entry.doc) return std::string(entry.text);
     std::string text = entry.header;
     const auto& lines = entry.doc->Lines(entry.region);
-    for (std::size_t i = 1; i < entry.lineCount; ++i) text.append(kCrLf).append(lines[i]);
+    for (std::size_t i = 1; i < entry.lineCount; ++i) {
+        text.append(kCrLf);
+        entry.doc->AppendLineText(text, lines[i]);
+    }
     if (entry.trailingCr) text += '\r';
     return text;
 }
@@ -105,12 +108,12 @@ std::string SectionCache::ValueInRegion(Entry& entry, std::string_view key) {
     const auto at = entry.doc->FindKeyLine(entry.region, key);
     if (!at || *at >= entry.lineCount) return {};
     const auto& lines = entry.doc->Lines(entry.region);
-    std::string_view rest = lines[*at].substr(key.size() + 1);
-    if (*at + 1 < entry.lineCount) return std::string(rest);
+    std::string_view rest = entry.doc->AfterKey(lines[*at], key);
+    if (*at + 1 < entry.lineCount) return entry.doc->LineText(rest);
     // The last line of the section text: no CR LF follows, so the value ends at a CR, else an LF.
     std::size_t end = rest.find('\r');
     if (end == npos && !entry.trailingCr) end = rest.find('\n');
-    return std::string(end == npos ? rest : rest.substr(0, end));
+    return entry.doc->LineText(end == npos ? rest : rest.substr(0, end));
 }
 
 }  // namespace ini

@@ -30,6 +30,10 @@ bool IsAscii(std::string_view s) {
 
 }  // namespace
 
+bool IsAsciiText(std::string_view text) {
+    return IsAscii(text);
+}
+
 std::string Header(std::string_view name) {
     std::string header;
     header.reserve(name.size() + 2);

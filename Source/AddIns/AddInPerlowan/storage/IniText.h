@@ -18,6 +18,7 @@ inline constexpr std::size_t npos = std::string_view::npos;
 // "[" + name + "]".
 std::string Header(std::string_view name);
 std::string Fold(std::string_view text);
+bool IsAsciiText(std::string_view text);
 bool FoldEquals(std::string_view a, std::string_view b);
 bool FoldStartsWith(std::string_view text, std::string_view prefix);
 bool FoldEndsWith(std::string_view text, std::string_view suffix);

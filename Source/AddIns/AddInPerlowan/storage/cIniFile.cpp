@@ -117,15 +117,28 @@ void cIniFile::BuildSectionCache(std::string& sectionList) {
         source = Content();
     } else {
         const bool exists = FileExists();
-        const std::string bytes = exists ? ReadFileText() : std::string();
+        auto bytes = Share(exists ? ReadFileText() : std::string());
+        rawTextFile_ = exists ? iniFile_ : std::string();
+        document_.reset();
+        documentFailed_ = false;
+        if (!isUnicode_ && offline_) {
+            // Offline, an 8-bit file is kept as its bytes; text is made of them when read.
+            if (auto doc = ini::IniDocument::Parse(bytes, true)) {
+                document_ = std::move(doc);
+                contentCurrent_ = false;
+                rawText_.reset();
+                rawBytes_ = std::move(bytes);
+                CacheFromDocument(sectionList);
+                cacheTimestamp_ = exists ? FileTime() : 0;
+                return;
+            }
+            documentFailed_ = true;  // the text as text would fail the same way
+        }
+        rawText_ = Share(ini::AnsiToText(*bytes));
         if (!isUnicode_) {
-            rawText_ = Share(ini::AnsiToText(bytes));
-            rawTextFile_ = exists ? iniFile_ : std::string();
             source = rawText_;
         } else {
-            rawText_ = Share(ini::AnsiToText(bytes));
-            rawTextFile_ = exists ? iniFile_ : std::string();
-            std::string decoded = DecodeFile(bytes);
+            std::string decoded = DecodeFile(*bytes);
             decoded.resize(ini::CutTrailingNuls(decoded).size());
             unicodeText_ = decoded;
             unicodeTextFile_ = iniFile_;
@@ -133,11 +146,27 @@ void cIniFile::BuildSectionCache(std::string& sectionList) {
         }
         content_ = source;
         contentCurrent_ = true;
-        document_.reset();
-        documentFailed_ = false;
     }
     CacheFromText(source, sectionList);
     cacheTimestamp_ = FileExists() ? FileTime() : 0;
+}
+
+const std::string& cIniFile::RawText() {
+    if (!rawText_) rawText_ = Share(ini::AnsiToText(rawBytes_ ? *rawBytes_ : std::string()));
+    return *rawText_;
+}
+
+void cIniFile::CacheFromDocument(std::string& sectionList) {
+    std::size_t lastHeader = 0;
+    for (std::size_t r = 0; r < document_->RegionCount(); ++r)
+        if (document_->HasHeader(r)) lastHeader = r;
+    for (std::size_t r = 0; r < document_->RegionCount(); ++r) {
+        if (!document_->HasHeader(r)) continue;
+        const std::string_view name = document_->HeaderName(r);
+        if (r != lastHeader) sectionList.append(name).append(";");
+        sectionCache_->AddRegion(name, std::string(document_->Lines(r).front()), document_, r,
+                                 r != lastHeader);
+    }
 }
 
 void cIniFile::CacheFromText(const std::shared_ptr<const std::string>& text,
@@ -148,16 +177,7 @@ void cIniFile::CacheFromText(const std::shared_ptr<const std::string>& text,
         documentFailed_ = !document_;
     }
     if (offline_ && document_ && contentCurrent_ && content_ == text) {
-        std::size_t lastHeader = 0;
-        for (std::size_t r = 0; r < document_->RegionCount(); ++r)
-            if (document_->HasHeader(r)) lastHeader = r;
-        for (std::size_t r = 0; r < document_->RegionCount(); ++r) {
-            if (!document_->HasHeader(r)) continue;
-            const std::string_view name = document_->HeaderName(r);
-            if (r != lastHeader) sectionList.append(name).append(";");
-            sectionCache_->AddRegion(name, std::string(document_->Lines(r).front()), document_, r,
-                                     r != lastHeader);
-        }
+        CacheFromDocument(sectionList);
         return;
     }
     for (const auto& span : ini::SplitSections(*text, &sectionList)) {
@@ -190,7 +210,7 @@ void cIniFile::RefreshSectionFromDocument(std::string_view section) {
         const auto& lines = document_->Lines(*region + 1);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (i) item += "\r\n";
-            item.append(lines[i]);
+            document_->AppendLineText(item, lines[i]);
         }
     }
     const auto shared = Share(std::move(item));
@@ -261,7 +281,7 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
             BuildSectionCache();
         // A file that is not there starts empty, whatever file the last read was of.
         if (!FileExists() && rawTextFile_ != iniFile_) rawText_ = Share({});
-        std::string text = *rawText_;
+        std::string text = RawText();
         ini::SetKeyInText(text, ptSection, ptKey, value);
         rawText_ = Share(std::move(text));
         if (useCacheDirectly_) RefreshSection(ptSection, *rawText_);
@@ -336,7 +356,7 @@ void cIniFile::WriteAsAnsi() {
     if (unicodeText_.empty() || unicodeTextFile_ != iniFile_) {
         BuildSectionCache();
         // An 8-bit file has no UnicodeText of its own: its text is written back as it is.
-        if (!isUnicode_) unicodeText_ = *rawText_;
+        if (!isUnicode_) unicodeText_ = RawText();
         unicodeTextFile_ = iniFile_;
     }
     WriteFileText(ini::TextToAnsi(unicodeText_));

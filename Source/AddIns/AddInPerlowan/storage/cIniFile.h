@@ -73,6 +73,8 @@ class cIniFile {
     void BuildSectionCache(std::string& sectionList);
     void BuildSectionCache();
     void CacheFromText(const std::shared_ptr<const std::string>& text, std::string& sectionList);
+    void CacheFromDocument(std::string& sectionList);
+    const std::string& RawText();
     void SaveOffline(std::string_view section, std::string_view key, const std::string& value);
     void RefreshSection(std::string_view section, const std::string& text);
     void RefreshSectionFromDocument(std::string_view section);
@@ -88,7 +90,8 @@ class cIniFile {
     bool isUnicode_ = false;
     std::string unicodeText_;
     std::string unicodeTextFile_;  // the file UnicodeText was read from or written to
-    std::shared_ptr<const std::string> rawText_;
+    std::shared_ptr<const std::string> rawText_;  // made from rawBytes_ when first needed
+    std::shared_ptr<const std::string> rawBytes_;
     std::string rawTextFile_;  // the file RawText was read from
     // IniContent: the text, or (when contentCurrent_ is false) the document that holds it.
     mutable std::shared_ptr<const std::string> content_;
