@@ -95,6 +95,13 @@ void Application::NotifyPainted(Control& control) {
     for (auto* o : std::vector(observers_)) o->ControlPainted(control);
 }
 
+Form* Application::FormOfWindow(std::int32_t hWnd) const {
+    if (hWnd == 0) return nullptr;
+    for (Form* form : forms_)
+        if (form->ExistingWindow() == hWnd) return form;
+    return nullptr;
+}
+
 void Application::Forget(Control& control) noexcept {
     if (focused_ == &control) focused_ = nullptr;
     if (capture_ == &control) capture_ = nullptr;

@@ -10,6 +10,7 @@
 namespace forms {
 
 class Control;
+class Form;
 
 // The change stream: a view (or a test) learns of every control added, changed and removed.
 class ChangeObserver {
@@ -44,6 +45,11 @@ class Application {
 
     MessageLoop& Loop() noexcept { return loop_; }
 
+    // The loaded forms, in the order they were loaded.
+    const std::vector<Form*>& Forms() const noexcept { return forms_; }
+    // The loaded form whose window is `hWnd`; nullptr for none.
+    Form* FormOfWindow(std::int32_t hWnd) const;
+
     void AddObserver(ChangeObserver* observer);
     void RemoveObserver(ChangeObserver* observer);
     void NotifyAdded(Control& control);
@@ -71,6 +77,10 @@ class Application {
     Control* pendingTarget_ = nullptr;
     MessageLoop loop_;
     std::vector<ChangeObserver*> observers_;
+    std::vector<Form*> forms_;
+    friend class Form;
+    friend void Load(Form& form);
+    friend bool Unload(Form& form);
 };
 
 // The one toolkit state of the process.

@@ -11,6 +11,10 @@ Form::Form(std::string name) : Container(std::move(name)), caption_(Name()) {
     visible_ = false;
 }
 
+Form::~Form() {
+    std::erase(App().forms_, this);
+}
+
 void Form::SetCaption(std::string value) {
     if (caption_ == value) return;
     caption_ = std::move(value);
@@ -52,6 +56,7 @@ void Load(Form& form) {
     if (form.loaded_) return;
     form.loaded_ = true;
     form.wasUnloaded_ = false;
+    App().forms_.push_back(&form);
     form.shownSinceLoad_ = false;
     form.hWnd();
     form.ForEachDescendant([](Control& c) { c.hWnd(); });
@@ -72,6 +77,7 @@ bool Unload(Form& form) {
     if (focusInside) App().Forget(*App().FocusedControl());
     form.visible_ = false;
     form.loaded_ = false;
+    std::erase(App().forms_, &form);
     form.wasUnloaded_ = true;
     form.activeControl_.reset();
     form.ForEachDescendant([](Control& c) { c.FormLoadChanged(false); });

@@ -13,6 +13,7 @@ namespace forms {
 class Form : public Container {
   public:
     explicit Form(std::string name = "Form1");
+    ~Form() override;
     std::string_view TypeName() const override { return "Form"; }
 
     Event<> Load;

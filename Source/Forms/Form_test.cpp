@@ -237,7 +237,10 @@ TEST_F(FormTest, UnloadingDropsTheFocusWithoutEventsAndStopsRepaintingOldWindows
     txt.SetFocus();
     const auto window = txt.hWnd();
     EXPECT_EQ(form.ActiveControl(), &txt);
+    EXPECT_EQ(App().FormOfWindow(form.hWnd()), &form);
+    EXPECT_EQ(App().Forms(), (std::vector<Form*>{&form}));
     EXPECT_TRUE(Unload(form));
+    EXPECT_TRUE(App().Forms().empty());
     EXPECT_EQ(App().FocusedControl(), nullptr);
     EXPECT_EQ(form.ActiveControl(), nullptr);
     EXPECT_FALSE(platform::Windows().IsWindow(window));

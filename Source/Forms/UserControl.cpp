@@ -34,6 +34,13 @@ float UserControl::TextHeight(std::string_view) const {
     return Metrics().TextHeight(FontSize());
 }
 
+Control* UserControl::ActiveControl() const {
+    Control* focused = App().FocusedControl();
+    for (Control* c = focused ? focused->Parent() : nullptr; c; c = c->Parent())
+        if (c == this) return focused;
+    return nullptr;
+}
+
 void UserControl::SetFocus() {
     for (Control* c : TabOrder(*this)) {
         if (c->CanReceiveFocus()) {

@@ -44,6 +44,9 @@ class UserControl : public Container {
     float TextWidth(std::string_view text) const;
     float TextHeight(std::string_view text) const;
 
+    // The constituent that has the focus; nullptr when the focus is elsewhere.
+    Control* ActiveControl() const;
+
     // Key events of constituents reach the control's KeyDown first when set.
     bool KeyPreview() const noexcept { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }

@@ -190,6 +190,7 @@ TEST_F(UserControlTest, KeyPreviewLetsTheControlSeeAndStopKeysOfItsConstituents)
     grid.txtInput.KeyDown = [&](std::int16_t& keyCode, std::int16_t&) {
         log.Add("txtInput_KeyDown " + std::to_string(keyCode));
     };
+    EXPECT_EQ(grid.ActiveControl(), &grid.txtInput);
     input::PressKey(key::Right);  // without preview only the editor sees it
     grid.SetKeyPreview(true);
     input::PressKey(key::F2, shift::Ctrl);
