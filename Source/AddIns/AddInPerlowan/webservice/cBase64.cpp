@@ -1,5 +1,7 @@
 #include "cBase64.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <string_view>
@@ -37,10 +39,71 @@ void StoreLittleEndian(char* out, std::uint64_t value, std::size_t bytes) noexce
     std::memcpy(out, &value, bytes);
 }
 
-// The 8-bit text of the bytes, as UTF-8: ASCII runs are copied, other bytes looked up.
+// UTF-8 forms of all 256 bytes of the code page: up to three bytes packed from the low end.
+struct Utf8Forms {
+    std::array<std::uint32_t, 256> packed{};
+    std::array<std::uint8_t, 256> length{};
+    Utf8Forms() {
+        for (std::size_t b = 0; b < 256; ++b) {
+            std::string form;
+            rt::AppendUtf8(form, rt::Win1252ToUnicode(static_cast<unsigned char>(b)));
+            length[b] = static_cast<std::uint8_t>(form.size());
+            for (std::size_t i = 0; i < form.size(); ++i)
+                packed[b] |= static_cast<std::uint32_t>(static_cast<unsigned char>(form[i]))
+                             << (8 * i);
+            if constexpr (std::endian::native == std::endian::big)
+                packed[b] = __builtin_bswap32(packed[b]);
+        }
+    }
+};
+
+bool HasHighByte(std::uint64_t word) noexcept {
+    return (word & 0x8080808080808080ull) != 0;
+}
+
+// The 8-bit text of the bytes as UTF-8. Decoded data can be large and random: runs of ASCII are
+// copied eight bytes at a time, other bytes looked up without branches.
 std::string Win1252BytesToUtf8(std::string&& bytes) {
-    if (IsAscii(bytes)) return std::move(bytes);
-    return rt::Win1252ToUtf8(bytes);
+    static const Utf8Forms forms;
+    const std::size_t n = bytes.size();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t length = 0;
+    std::size_t at = 0;
+    for (; at + 8 <= n; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, in + at, 8);
+        if (!HasHighByte(word)) {
+            length += 8;
+            continue;
+        }
+        for (std::size_t k = at; k < at + 8; ++k) length += forms.length[in[k]];
+    }
+    for (; at < n; ++at) length += forms.length[in[at]];
+    if (length == n) return std::move(bytes);
+
+    // Room for a four-byte store of the last character.
+    std::string out(length + 4, '\0');
+    char* o = out.data();
+    std::size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, in + i, 8);
+            if (!HasHighByte(word)) {
+                std::memcpy(o, &word, 8);
+                o += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const std::size_t end = std::min(n, i + 8);
+        for (; i < end; ++i) {
+            std::memcpy(o, &forms.packed[in[i]], 4);
+            o += forms.length[in[i]];
+        }
+    }
+    out.resize(length);
+    return out;
 }
 
 // Nearest integer to full / 4 * 3, a half going to the even neighbour.
