@@ -11,7 +11,7 @@ bool NeedsWholeTextSearch(std::string_view key) {
 }  // namespace
 
 void SectionCache::AddText(std::string_view name, std::shared_ptr<const std::string> owner,
-                           std::string_view text) {
+                           std::string_view text, bool ansi) {
     // The collection files an item added with an empty key under no key at all.
     if (name.empty()) return;
     std::string folded = Fold(name);
@@ -19,6 +19,7 @@ void SectionCache::AddText(std::string_view name, std::shared_ptr<const std::str
     Entry& entry = entries_[std::move(folded)];
     entry.owner = std::move(owner);
     entry.text = text;
+    entry.ansi = ansi;
 }
 
 void SectionCache::AddRegion(std::string_view name, std::string header,
@@ -57,7 +58,7 @@ bool SectionCache::Contains(std::string_view name) const {
 }
 
 std::string SectionCache::EntryText(const Entry& entry) {
-    if (!entry.doc) return std::string(entry.text);
+    if (!entry.doc) return entry.ansi ? AnsiToText(entry.text) : std::string(entry.text);
     std::string text = entry.header;
     const auto& lines = entry.doc->Lines(entry.region);
     for (std::size_t i = 1; i < entry.lineCount; ++i) {
@@ -83,7 +84,9 @@ std::string SectionCache::Value(std::string_view section, std::string_view key) 
 
 std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
     const std::string_view text = entry.text;
-    if (NeedsWholeTextSearch(key)) return std::string(FindValueInSection(text, key));
+    // Keys beyond the index: search the section's text as text.
+    if (NeedsWholeTextSearch(key) || (entry.ansi && !IsAsciiText(key)))
+        return std::string(FindValueInSection(EntryText(entry), key));
     const auto keyOf = [&](std::size_t at) { return text.substr(at, text.find('=', at) - at); };
     if (!entry.indexed) {
         // Lines after the first CR LF, the ones the key search "CR LF key =" can reach.
@@ -91,7 +94,9 @@ std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
             const std::size_t start = pos + 2;
             const std::size_t end = text.find(kCrLf, start);
             const std::size_t eq = text.find('=', start);
-            if (eq != npos && eq < end)
+            // In 8-bit bytes only ASCII keys are indexed: no other key can match one.
+            if (eq != npos && eq < end &&
+                (!entry.ansi || IsAsciiText(text.substr(start, eq - start))))
                 entry.index.Add(text.substr(start, eq - start), start, keyOf);
             pos = end;
         }
@@ -99,7 +104,8 @@ std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
     }
     const auto at = entry.index.Find(key, keyOf);
     if (!at) return {};
-    return std::string(CutValue(text.substr(*at + key.size() + 1)));
+    const std::string_view value = CutValue(text.substr(*at + key.size() + 1));
+    return entry.ansi ? AnsiToText(value) : std::string(value);
 }
 
 std::string SectionCache::ValueInRegion(Entry& entry, std::string_view key) {

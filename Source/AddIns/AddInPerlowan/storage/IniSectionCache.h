@@ -17,8 +17,9 @@ namespace ini {
 class SectionCache {
   public:
     // Both keep an entry already there (the first section of a name wins).
+    // `ansi`: the text is Windows-1252 bytes, converted when read.
     void AddText(std::string_view name, std::shared_ptr<const std::string> owner,
-                 std::string_view text);
+                 std::string_view text, bool ansi = false);
     // A region as the text of a section: `header` stands for its first line; `trailingCr` adds
     // the CR that a section followed by another header keeps at its end.
     void AddRegion(std::string_view name, std::string header, std::shared_ptr<IniDocument> doc,
@@ -46,6 +47,7 @@ class SectionCache {
         std::size_t lineCount = 0;
         std::string header;
         bool trailingCr = false;
+        bool ansi = false;
         bool indexed = false;
         KeyIndex index;  // text entries: line start offsets
     };

@@ -77,14 +77,16 @@ std::string cIniFile::DecodeFile(const std::string& bytes) const {
 
 std::shared_ptr<const std::string> cIniFile::Content() const {
     if (!contentCurrent_) {
-        content_ = Share(document_->Text());
+        content_ = Share(document_ ? document_->Text()
+                                   : ini::AnsiToText(rawBytes_ ? *rawBytes_ : std::string()));
         contentCurrent_ = true;
     }
     return content_;
 }
 
 bool cIniFile::ContentEmpty() const {
-    return contentCurrent_ ? content_->empty() : document_->Empty();
+    if (contentCurrent_) return content_->empty();
+    return document_ ? document_->Empty() : !rawBytes_ || rawBytes_->empty();
 }
 
 void cIniFile::SetContent(std::string text) {
@@ -133,6 +135,22 @@ void cIniFile::BuildSectionCache(std::string& sectionList) {
                 return;
             }
             documentFailed_ = true;  // the text as text would fail the same way
+        }
+        if (!isUnicode_ && !offline_) {
+            // The cache reads the file's bytes; text is made of them when asked for.
+            rawText_.reset();
+            rawBytes_ = bytes;
+            contentCurrent_ = false;
+            std::string list;
+            for (const auto& span : ini::SplitSections(*bytes, &list)) {
+                sectionCache_->AddText(
+                    ini::AnsiToText(span.name), bytes,
+                    std::string_view(*bytes).substr(span.headerStart, span.end - span.headerStart),
+                    true);
+            }
+            sectionList.append(ini::AnsiToText(list));
+            cacheTimestamp_ = exists ? FileTime() : 0;
+            return;
         }
         rawText_ = Share(ini::AnsiToText(*bytes));
         if (!isUnicode_) {
@@ -326,8 +344,10 @@ void cIniFile::SaveOfflineToFile() {
         return;
     }
     // The file is replaced in one step, so a shorter text needs no deletion first.
-    if (!contentCurrent_)
+    if (!contentCurrent_ && document_)
         WriteFileText(document_->AnsiBytesWithoutTrailingBreaks());
+    else if (!contentCurrent_)
+        WriteFileText(ini::StripTrailingLineBreaks(*rawBytes_));
     else
         WriteFileText(ini::TextToAnsi(ini::StripTrailingLineBreaks(*content_)));
 }

@@ -134,6 +134,31 @@ TEST(IniFileDifferential, OfflineEditsMatchTheLiteralReference) {
     std::filesystem::remove(path);
 }
 
+// Cached reads of 8-bit files, from their bytes, against the literal reference.
+TEST(IniFileDifferential, CachedReadsMatchTheLiteralReference) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("ini_cached_" + std::to_string(::getpid()) + ".dat"))
+                                 .string();
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        Generator gen(seed);
+        const std::string start = gen.Text();
+        SCOPED_TRACE(testing::Message()
+                     << "seed " << seed << " text " << testing::PrintToString(start));
+        literal::OfflineIni reference;
+        reference.SetContent(start);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << rt::Utf8ToWin1252(start);
+        cIniFile ini;
+        ini.IniFile(path);
+        for (int read = 0; read < 8; ++read) {
+            const std::string section = gen.Section(), key = gen.Key();
+            ASSERT_EQ(ini.Load(section, key), reference.Load(section, key))
+                << "Load " << testing::PrintToString(section) << " " << testing::PrintToString(key);
+        }
+        ASSERT_EQ(ini.IniContent(), start);
+    }
+    std::filesystem::remove(path);
+}
+
 // The tips store's own pattern: many keys in one big section, values changing length, keys
 // spelled in other cases, new keys, and a second section after it.
 TEST(IniFileDifferential, ManyKeysInOneSectionMatchTheLiteralReference) {
