@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "Files.h"
 #include "ProfileStrings.h"
 #include "Role.h"
 #include "RuntimeError.h"
@@ -661,6 +662,46 @@ TEST_F(IniFileTest, AnUnreadableFileOrAFolderIsNeverReplaced) {
     ini.SaveOfflineToFile();
     fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ReadFile(path_), file);
+}
+
+// A file system whose one file is there but cannot be read, as without read permission.
+class UnreadableFiles : public platform::FileSystem {
+  public:
+    std::int64_t Length(const std::string&) override { return -1; }
+    int Delete(const std::string& path) override {
+        events.push_back("delete " + path);
+        return 70;
+    }
+    std::optional<std::int64_t> ModifiedTime(const std::string&) override { return 1234; }
+    std::string ReadAll(const std::string&) override { rt::Raise(70, "fake"); }
+    std::string ReadPrefix(const std::string&, std::size_t) override { rt::Raise(70, "fake"); }
+    void WriteAtomic(const std::string& path, std::string_view, bool) override {
+        events.push_back("write " + path);
+    }
+    std::vector<std::string> events;
+};
+
+TEST(IniFileSafety, AnUnreadableFileIsNeitherWrittenNorDeleted) {
+    auto files = std::make_shared<UnreadableFiles>();
+    rt::ScopedRole<platform::FileSystem> scoped(files);
+    cIniFile ini;
+    ini.IniFile("/x/Perlowan.dat");
+    EXPECT_EQ(ini.Load("a", "k", "d"), "d");
+    ini.Save("a", "k", std::string("v"));
+    ini.Save("a", "k", std::string());
+    ini.RemoveKey("a", "k");
+    EXPECT_FALSE(ini.RemoveSection("a"));
+    EXPECT_FALSE(ini.RebuildIniStructure());
+    ini.WriteAsAnsi();
+    ini.WriteAsUnicode(true);
+    ini.CacheIniFile(false);
+    ini.Save("a", "k", std::string("v"));
+    ini.Offline(true);
+    ini.Save("a", "n", std::string("v"));
+    ini.SaveOfflineToFile();
+    ini.IniContent(std::string());
+    ini.SaveOfflineToFile();
+    EXPECT_EQ(files->events, std::vector<std::string>{});
 }
 
 }  // namespace
