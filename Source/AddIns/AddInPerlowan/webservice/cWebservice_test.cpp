@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +67,48 @@ class PortRedirect final : public platform::Http {
 
     int port_;
     std::shared_ptr<platform::Http> real_ = rt::MakeDefaultRole<platform::Http>();
+};
+
+// An HTTP role without network: every request is answered with the scripted bytes and status.
+class ScriptedHttp final : public platform::Http {
+  public:
+    std::string answer;
+    std::int32_t statusCode = 500;
+    std::string statusText = "Internal Server Error";
+
+    std::unique_ptr<platform::HttpSession> Open(std::string_view) override {
+        return std::make_unique<Session>(*this);
+    }
+    void SetTimeouts(const platform::HttpTimeouts&) override {}
+    platform::HttpTimeouts Timeouts() override { return {}; }
+
+  private:
+    struct Request final : platform::HttpRequest {
+        explicit Request(ScriptedHttp& s) : script(s) {}
+        void AddHeaders(std::string_view) override {}
+        bool Send(std::string_view) override { return true; }
+        std::size_t Read(char* buffer, std::size_t size) override {
+            const std::size_t take = std::min(size, script.answer.size() - at);
+            std::memcpy(buffer, script.answer.data() + at, take);
+            at += take;
+            return take;
+        }
+        std::int32_t StatusCode() override { return script.statusCode; }
+        std::string StatusText() override { return script.statusText; }
+        ScriptedHttp& script;
+        std::size_t at = 0;
+    };
+    struct Session final : platform::HttpSession, platform::HttpConnection {
+        explicit Session(ScriptedHttp& s) : script(s) {}
+        std::unique_ptr<platform::HttpConnection> Connect(std::string_view, int) override {
+            return std::make_unique<Session>(script);
+        }
+        std::unique_ptr<platform::HttpRequest> OpenRequest(std::string_view, std::string_view,
+                                                           std::string_view) override {
+            return std::make_unique<Request>(script);
+        }
+        ScriptedHttp& script;
+    };
 };
 
 class RecordingAddIn final : public AddInInstance {
@@ -423,6 +469,45 @@ TEST(Webservice, ARefusedConnectionEndsInTheTimeoutText) {
     EXPECT_FALSE(ws.CallWsMethod("GetTipps", {}, {}, "ptResult,ptFehler", "", values, timeout));
     EXPECT_EQ(Texts(values), (std::vector<std::string>{"<empty>", kTimeoutText}));
     EXPECT_TRUE(ws.LastCallTimedOut());
+}
+
+// Answer files (raw bytes as they come over the wire) with the call's outcome beside them:
+// "<name>.answer" and "<name>.expected".
+TEST(Webservice, AnswerFilesGiveTheExpectedOutcome) {
+    const std::filesystem::path folder =
+        PERLOWAN_SOURCE_DIR "/Source/AddIns/AddInPerlowan/webservice/testdata/answers";
+    const auto read = [](const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto http = std::make_shared<ScriptedHttp>();
+    rt::ScopedRole<platform::Http> role(http);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".answer") continue;
+        ++files;
+        SCOPED_TRACE(entry.path().filename().string());
+        std::filesystem::path expectedPath = entry.path();
+        expectedPath.replace_extension(".expected");
+        const std::string expected = read(expectedPath);
+        const std::string names = expected.substr(7, expected.find('\n') - 7);
+        http->answer = read(entry.path());
+
+        cWebservice ws;
+        ws.URL("http://ws.example.com/ws/trvTelmoraV6/trvTelmoraV6.asmx");
+        rt::Variant values;
+        std::int32_t timeout = 60000;
+        const bool result = ws.CallWsMethod("GetTipps", {}, {}, names, "", values, timeout);
+        std::ostringstream actual;
+        actual << "names: " << names << "\nresult: " << (result ? "True" : "False") << "\n";
+        if (values.IsArray())
+            for (const auto& v : values.ToArray())
+                actual << "value: " << (v.IsEmpty() ? "<empty>" : v.ToString()) << "\n";
+        actual << "lastError: " << ws.LastError()
+               << "\ntimedOut: " << (ws.LastCallTimedOut() ? "True" : "False") << "\n";
+        EXPECT_EQ(actual.str(), expected);
+    }
+    EXPECT_GE(files, 6);
 }
 
 TEST(Webservice, CleanErrorAndLastError) {
