@@ -232,6 +232,7 @@ class cJSON::Scanner {
 void cJSON::ParseJSONString(std::string ptJSONString, std::string_view ptTrennzeichen) {
     if (!ptTrennzeichen.empty()) quote_ = std::string(ptTrennzeichen);
     entries_.clear();
+    pending_.clear();
     slots_.clear();
     pieces_.clear();
     text_ = std::move(ptJSONString);
@@ -254,6 +255,7 @@ void cJSON::ParseJSONString(std::string ptJSONString, std::string_view ptTrennze
                 AddEntry(prefix, key, value);
             });
         }
+        InsertPending();
         return;
     }
 
@@ -264,6 +266,7 @@ void cJSON::ParseJSONString(std::string ptJSONString, std::string_view ptTrennze
         rt::Raise(rt::err::InvalidProcedureCall, std::string(kSource));
     scanner.Read(text.substr(bodyStart, close - bodyStart),
                  [&](std::string_view key, std::string_view value) { AddEntry({}, key, value); });
+    InsertPending();
 }
 
 std::int16_t cJSON::NumElements() const {
@@ -280,16 +283,35 @@ std::string cJSON::value(std::string_view ptKey) const {
     return slot == 0 ? std::string() : std::string(entries_[EntryOf(slot)].value);
 }
 
+// In a big table keys wait in a short queue whose slots are fetched ahead, so that reading does
+// not wait for memory once per key; they go into the table in the order read.
 void cJSON::AddEntry(std::string_view prefix, std::string_view key, std::string_view value) {
     std::string folded;
     folded.reserve(prefix.size() + key.size());
     folded.append(prefix).append(key);
     const std::size_t hash = FoldAndHash(folded);
+    if (slots_.size() <= kSlotsInCache) {
+        Insert({std::move(folded), hash, value});
+        return;
+    }
+#if defined(__GNUC__)
+    __builtin_prefetch(slots_.data() + (hash & (slots_.size() - 1)));
+#endif
+    pending_.push_back({std::move(folded), hash, value});
+    if (pending_.size() == kPendingKeys) InsertPending();
+}
+
+void cJSON::InsertPending() {
+    for (Entry& entry : pending_) Insert(std::move(entry));
+    pending_.clear();
+}
+
+void cJSON::Insert(Entry&& entry) {
     if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
-    const std::size_t at = FindSlot(folded, hash);
+    const std::size_t at = FindSlot(entry.foldedKey, entry.hash);
     if (slots_[at] != 0) rt::Raise(rt::err::KeyAlreadyExists, std::string(kSource));
-    entries_.push_back({std::move(folded), hash, value});
-    slots_[at] = SlotOf(entries_.size() - 1, hash);
+    slots_[at] = SlotOf(entries_.size(), entry.hash);
+    entries_.push_back(std::move(entry));
 }
 
 // The slot holding `foldedKey`, or the free slot where it belongs.

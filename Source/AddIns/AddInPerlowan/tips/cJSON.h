@@ -38,6 +38,8 @@ class cJSON {
 
     class Scanner;
     void AddEntry(std::string_view prefix, std::string_view key, std::string_view value);
+    void InsertPending();
+    void Insert(Entry&& entry);
     std::size_t FindSlot(std::string_view foldedKey, std::size_t hash) const;
     void Reserve(std::size_t entries);
     void Grow();
@@ -48,6 +50,9 @@ class cJSON {
     std::string text_;
     std::vector<std::string> pieces_;
     std::vector<Entry> entries_;
+    static constexpr std::size_t kSlotsInCache = 1 << 14;
+    static constexpr std::size_t kPendingKeys = 16;
+    std::vector<Entry> pending_;  // read, not yet in the table
     // A slot holds the upper half of its key's hash and its entry's index + 1, so that probing
     // rarely has to look at the entries; 0 = free. The count of slots is a power of two.
     static std::uint64_t TagOf(std::size_t hash) { return std::uint64_t{hash} >> 32 & 0xFFFFFFFFu; }

@@ -180,6 +180,31 @@ TEST(cJSON, MoreThan32767EntriesOverflowTheCount) {
     }
 }
 
+TEST(cJSON, DuplicateInABigTextKeepsTheEntriesBeforeIt) {
+    struct Row {
+        int duplicateAt;  // index of the pair whose key repeats an earlier one
+        int of;           // index of that earlier pair
+    };
+    const Row rows[] = {{30000, 29999}, {30000, 3}, {16, 15}, {17, 16}, {32767, 0}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        std::string text = "{";
+        for (int k = 0; k < 33000; ++k) {
+            const int key = k == rows[i].duplicateAt ? rows[i].of : k;
+            text += (k == rows[i].duplicateAt ? "K" : "k") + std::to_string(key) + ":" +
+                    std::to_string(k) + ",";
+        }
+        text += "}";
+        cJSON reader;
+        EXPECT_EQ(Parse(reader, text), 457);
+        EXPECT_EQ(reader.NumElements(), rows[i].duplicateAt);
+        const int last = rows[i].duplicateAt - 1;
+        EXPECT_EQ(reader.value("k" + std::to_string(last)), std::to_string(last));
+        EXPECT_EQ(reader.value("k" + std::to_string(rows[i].of)), std::to_string(rows[i].of));
+        EXPECT_EQ(reader.value("k" + std::to_string(rows[i].duplicateAt + 1)), "");
+    }
+}
+
 TEST(cJSON, ErrorsCarryTheirNumberAndStandardText) {
     const std::pair<const char*, int> rows[] = {{"", 5}, {"[]", 9}, {R"({"a":1,"A":2})", 457}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
