@@ -261,6 +261,43 @@ TEST_F(ControlsTest, ControlArrayElementsLoadAsCopiesOfTheFirstAndUnload) {
     EXPECT_EQ(txtInput.Indexes(), (std::vector<int>{0}));
 }
 
+struct Stream : ChangeObserver {
+    void ControlAdded(Control& c) override { Note("added", c, ""); }
+    void ControlChanged(Control& c, std::string_view property) override {
+        Note("changed", c, property);
+    }
+    void ControlRemoved(Control& c) override { Note("removed", c, ""); }
+    void Note(const char* what, Control& c, std::string_view property) {
+        std::string line =
+            std::string(what) + " " + c.Name() + "(" + std::to_string(c.Index()) + ")";
+        if (!property.empty()) line += " " + std::string(property);
+        lines.push_back(line);
+    }
+    std::vector<std::string> lines;
+};
+
+TEST_F(ControlsTest, AViewFollowsEveryChangeThroughTheChangeStream) {
+    auto& txtInputC = form.AddArray<TextBox>("txtInputC");
+    Stream stream;
+    App().AddObserver(&stream);
+    TextBox& element = txtInputC.Load(1);
+    element.Move(10, 20, 100, 16);
+    element.SetAlignment(2);
+    element.SetScrollBars(2);
+    element.SetText("x");
+    element.SetText("x");  // no change, nothing reported
+    element.SetVisible(true);
+    EXPECT_THROW(element.SetAlignment(3), rt::RuntimeError);
+    txtInputC.Unload(1);
+    App().RemoveObserver(&stream);
+    EXPECT_EQ(stream.lines, (std::vector<std::string>{
+                                "added txtInputC(1)", "changed txtInputC(1) Left",
+                                "changed txtInputC(1) Top", "changed txtInputC(1) Width",
+                                "changed txtInputC(1) Height", "changed txtInputC(1) Alignment",
+                                "changed txtInputC(1) ScrollBars", "changed txtInputC(1) Text",
+                                "changed txtInputC(1) Visible", "removed txtInputC(1)"}));
+}
+
 TEST_F(ControlsTest, UnloadingTheFocusedElementTakesTheFocusAway) {
     auto& cmdHeader = form.AddArray<CommandButton>("cmdHeader");
     cmdHeader(0).Move(0, 0, 100, 100);
