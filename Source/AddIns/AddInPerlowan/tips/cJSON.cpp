@@ -40,38 +40,42 @@ std::uint64_t LowerAscii(std::uint64_t word) {
     return word | ((fromA & ~pastZ & kHighBits) >> 2);
 }
 
-// Folds the key in place and returns its hash. Key lookup ignores letter case over the whole
-// code-page repertoire, a folding that keeps byte lengths; keys are nearly always ASCII, which is
-// folded here eight bytes at a time without the general routine.
-std::size_t FoldAndHash(std::string& key) {
-    bool ascii = true;
-    for (const char c : key) ascii &= static_cast<unsigned char>(c) < 0x80;
-    if (!ascii) key = rt::LCase(key);
-    const std::size_t n = key.size();
-    char* const bytes = key.data();
-    std::uint64_t hash = n * kMix;
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        if (ascii) {
-            word = LowerAscii(word);
-            std::memcpy(bytes + i, &word, 8);
-        }
-        hash = Mixed(hash, word);
-    }
-    std::uint64_t tail = 0;
-    for (std::size_t j = i; j < n; ++j)
-        tail |= std::uint64_t{static_cast<unsigned char>(bytes[j])} << (8 * (j - i));
-    if (ascii) {
-        tail = LowerAscii(tail);
-        for (std::size_t j = i; j < n; ++j) bytes[j] = static_cast<char>(tail >> (8 * (j - i)));
-    }
-    // Spread every bit over the low ones, which pick the slot.
-    hash = Mixed(hash, tail);
+// Spreads every bit over the low ones, which pick the slot.
+std::size_t Finished(std::uint64_t hash) {
     hash = (hash ^ (hash >> 33)) * 0xFF51AFD7ED558CCDu;
     hash = (hash ^ (hash >> 33)) * 0xC4CEB9FE1A85EC53u;
     return static_cast<std::size_t>(hash ^ (hash >> 33));
+}
+
+// Folds the key in place and returns the hash of the folded text, taken over its bytes in words of
+// eight, the last one padded with zeros. Key lookup ignores letter case over the whole code-page
+// repertoire, a folding that keeps byte lengths; keys are nearly always short and ASCII, which is
+// folded here a word at a time without the general routine.
+std::size_t FoldAndHash(std::string& key) {
+    const std::size_t n = key.size();
+    std::uint64_t hash = n * kMix;
+    std::uint64_t words[8] = {};
+    if (n <= sizeof words) {
+        std::memcpy(words, key.data(), n);
+        const std::size_t count = (n + 7) / 8;
+        std::uint64_t any = 0;
+        for (std::size_t i = 0; i < count; ++i) any |= words[i];
+        if ((any & kHighBits) == 0) {
+            for (std::size_t i = 0; i < count; ++i) {
+                words[i] = LowerAscii(words[i]);
+                hash = Mixed(hash, words[i]);
+            }
+            std::memcpy(key.data(), words, n);
+            return Finished(hash);
+        }
+    }
+    key = rt::LCase(key);
+    for (std::size_t i = 0; i < n; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, key.data() + i, std::min<std::size_t>(8, n - i));
+        hash = Mixed(hash, word);
+    }
+    return Finished(hash);
 }
 
 // Removes every CR, LF and TAB, which is what removing CR LF pairs, then CR, LF and TAB amounts to.
