@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "CodePage.h"
@@ -62,8 +63,9 @@ bool HasHighByte(std::uint64_t word) noexcept {
 }
 
 // The 8-bit text of the bytes as UTF-8. Decoded data can be large and random: runs of ASCII are
-// copied eight bytes at a time, other bytes looked up without branches.
-std::string Win1252BytesToUtf8(std::string&& bytes) {
+// copied eight bytes at a time, other bytes looked up without branches. The result is built from
+// small cache-resident pieces, so its memory is written once.
+std::string Win1252BytesToUtf8(std::string_view bytes) {
     static const Utf8Forms forms;
     const std::size_t n = bytes.size();
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -79,30 +81,36 @@ std::string Win1252BytesToUtf8(std::string&& bytes) {
         for (std::size_t k = at; k < at + 8; ++k) length += forms.length[in[k]];
     }
     for (; at < n; ++at) length += forms.length[in[at]];
-    if (length == n) return std::move(bytes);
+    if (length == n) return std::string(bytes);
 
-    // Room for a four-byte store of the last character.
-    std::string out(length + 4, '\0');
-    char* o = out.data();
+    constexpr std::size_t kPieceBytes = 1024;
+    // Three bytes at most per byte, and room for a four-byte store of the last one.
+    char piece[3 * kPieceBytes + 8];
+    std::string out;
+    out.reserve(length);
     std::size_t i = 0;
     while (i < n) {
-        if (i + 8 <= n) {
-            std::uint64_t word;
-            std::memcpy(&word, in + i, 8);
-            if (!HasHighByte(word)) {
-                std::memcpy(o, &word, 8);
-                o += 8;
-                i += 8;
-                continue;
+        char* o = piece;
+        const std::size_t end = std::min(n, i + kPieceBytes);
+        while (i < end) {
+            if (i + 8 <= end) {
+                std::uint64_t word;
+                std::memcpy(&word, in + i, 8);
+                if (!HasHighByte(word)) {
+                    std::memcpy(o, &word, 8);
+                    o += 8;
+                    i += 8;
+                    continue;
+                }
+            }
+            const std::size_t wordEnd = std::min(end, i + 8);
+            for (; i < wordEnd; ++i) {
+                std::memcpy(o, &forms.packed[in[i]], 4);
+                o += forms.length[in[i]];
             }
         }
-        const std::size_t end = std::min(n, i + 8);
-        for (; i < end; ++i) {
-            std::memcpy(o, &forms.packed[in[i]], 4);
-            o += forms.length[in[i]];
-        }
+        out.append(piece, static_cast<std::size_t>(o - piece));
     }
-    out.resize(length);
     return out;
 }
 
@@ -204,9 +212,9 @@ std::string cBase64::Decode(std::string& ptText) const {
     if (groups * 4 > n || groups * 3 + pad > resultBytes || (pad > 0 && n < 4))
         rt::Raise(rt::err::SubscriptOutOfRange, "cBase64");
 
-    // Room for the last group's four-byte store.
-    std::string out(resultBytes + 4, '\0');
-    char* o = out.data();
+    // Room for the groups' eight-byte stores; what the groups do not reach is zeroed below.
+    const std::unique_ptr<char[]> raw(new char[resultBytes + 8]);
+    char* o = raw.get();
     const auto& d = decodeShifted_;
     const auto group = [&](const std::uint8_t* p) -> std::uint32_t {
         return d[0][p[0]] | d[1][p[1]] | d[2][p[2]] | d[3][p[3]];
@@ -227,6 +235,7 @@ std::string cBase64::Decode(std::string& ptText) const {
             o[1] = static_cast<char>(((c1 & 15) << 4) | ((c2 >> 2) & 15));
         }
     }
-    out.resize(resultBytes);
-    return Win1252BytesToUtf8(std::move(out));
+    const std::size_t written = groups * 3 + pad;
+    std::memset(raw.get() + written, 0, resultBytes - written);
+    return Win1252BytesToUtf8(std::string_view(raw.get(), resultBytes));
 }
