@@ -81,7 +81,9 @@ ComponentLibrary::ComponentLibrary(const std::string& path) : module_(com::Modul
 }
 
 ComponentLibrary::~ComponentLibrary() {
-    if (canUnloadNow_() != com::S_OK) module_->Pin();
+    // The toolkit keeps references into the library's code (its forms and windows) beyond the
+    // life of the library's objects: a loaded add-in stays mapped for the life of the process.
+    module_->Pin();
 }
 
 com::HResult ComponentLibrary::RegisterServer() {

@@ -34,7 +34,7 @@ class ComponentLibrary {
   public:
     // Raises 53, 48 or 453 (with the path and the cause in the description).
     explicit ComponentLibrary(const std::string& path);
-    // Unloads the library only when it says it can be unloaded.
+    // Keeps the library mapped: see the definition.
     ~ComponentLibrary();
 
     com::HResult RegisterServer();

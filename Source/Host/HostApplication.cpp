@@ -45,7 +45,7 @@ std::string LogValue(const rt::Variant& value) {
         case rt::VarType::String: {
             std::string text = value.ToString();
             // Long texts (tips) are shortened so that the log stays readable.
-            const std::size_t shown = rt::CharCount(text) > 80 ? 60 : text.size();
+            const std::size_t shown = rt::CharCount(text) > 200 ? 120 : text.size();
             if (shown < text.size())
                 text = rt::Left(text, static_cast<std::int32_t>(shown)) + "... (" +
                        std::to_string(rt::CharCount(text)) + " characters)";

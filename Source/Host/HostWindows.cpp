@@ -4,6 +4,12 @@
 
 namespace telmora {
 
+HostWindows& TheHostWindows() {
+    // Never destroyed: the toolkit may report changes until the process ends.
+    static HostWindows* windows = new HostWindows;
+    return *windows;
+}
+
 HostWindows::HostWindows() {
     forms::App().AddObserver(this);
 }

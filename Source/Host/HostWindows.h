@@ -27,4 +27,7 @@ class HostWindows final : public forms::ChangeObserver {
     std::vector<std::weak_ptr<forms::Control>> forms_;
 };
 
+// The process's one instance, following the toolkit from the first use for good.
+HostWindows& TheHostWindows();
+
 }  // namespace telmora

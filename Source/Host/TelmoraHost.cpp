@@ -34,7 +34,7 @@ TelmoraHost::TelmoraHost(HostSettings settings)
       boxes_(std::make_shared<LoggedMessageBoxes>(*app_)) {
     // The host places the add-in's window in its own pane, at the size the window was made for.
     app_->SetPresenter([this](std::int32_t hWnd) {
-        if (auto form = windows_.FormOf(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
+        if (auto form = TheHostWindows().FormOf(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
     });
 }
 
@@ -51,8 +51,16 @@ void TelmoraHost::Load(const std::string& progId) {
 }
 
 void TelmoraHost::Unload() {
+    if (addIn_ && running_) {
+        app_->Note("Host closes");
+        Hide();
+        Stop();
+    }
     if (auto* client = dynamic_cast<com::DispatchClient*>(addIn_.get())) client->Release();
     addIn_ = nullptr;
+    if (library_)
+        app_->Note(std::string("DllCanUnloadNow = ") +
+                   (library_->CanUnloadNow() == com::S_OK ? "S_OK" : "S_FALSE"));
     library_.reset();
 }
 
@@ -71,6 +79,7 @@ bool TelmoraHost::CallAddIn(const std::string& member, std::vector<rt::Variant> 
 }
 
 bool TelmoraHost::Start() {
+    running_ = true;
     return CallAddIn("AppInit", {rt::Variant(rt::ObjectRef(app_)), rt::Variant(false),
                                  rt::Variant(std::string())});
 }

@@ -32,7 +32,8 @@ class TelmoraHost {
     bool SendEvent(std::int32_t eventId);
     // Switches the host's language and tells the add-in (LanguageChange).
     bool SetLanguage(Language language);
-    // Releases the add-in object and the library (unloaded only when it agrees).
+    // Closes a running add-in as the host does on exit (AddInHide, AppDeInit), releases the
+    // add-in object and logs whether the library could now be unloaded.
     void Unload();
 
     HostApplication& App() { return *app_; }
@@ -40,18 +41,20 @@ class TelmoraHost {
     rt::ObjectRef AddIn() const { return addIn_; }
     ComponentLibrary* Library() const { return library_.get(); }
     // The add-in's window as the toolkit holds it, once the add-in showed it; nullptr otherwise.
-    std::shared_ptr<forms::Form> AddInForm() { return windows_.FormOf(app_->AddInWindow()); }
+    std::shared_ptr<forms::Form> AddInForm() {
+        return TheHostWindows().FormOf(app_->AddInWindow());
+    }
 
   private:
     // Calls a member of the add-in and logs a failure; false when it failed.
     bool CallAddIn(const std::string& member, std::vector<rt::Variant> args);
 
-    HostWindows windows_;
     std::shared_ptr<HostApplication> app_;
     // The add-in's message boxes are answered with their default button and logged.
     rt::ScopedRole<platform::MessageBoxService> boxes_;
     std::unique_ptr<ComponentLibrary> library_;
     rt::ObjectRef addIn_;
+    bool running_ = false;  // AppInit was called and AppDeInit has not succeeded
 };
 
 }  // namespace telmora

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -169,10 +170,9 @@ std::string DefaultValue(const std::string& path) {
 class RegistrationTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder =
-            fs::temp_directory_path() /
-            ("perlowan-reg-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = fs::temp_directory_path() /
+                 ("perlowan-reg-" + std::to_string(std::random_device()()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         role.emplace(platform::MakeFileRegistry(folder.string()));
     }

@@ -1,0 +1,423 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "AddInLoader.h"
+#include "HostApplication.h"
+#include "Registry.h"
+#include "SampleTips.h"
+#include "Telmora.h"
+#include "TelmoraHost.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace reg = platform::reg;
+using rt::Variant;
+
+const std::string kLibrary = PERLOWAN_LIBRARY;
+
+// Unique per test and run: builds and test runs may go on side by side.
+std::string UniqueName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    static const std::string run = std::to_string(std::random_device()());
+    return std::string(info->test_suite_name()) + "-" + info->name() + "-" + run;
+}
+
+// A fresh registry and settings folder for each test.
+class HostTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        work = fs::temp_directory_path() / ("telmora-test-" + UniqueName());
+        fs::remove_all(work);
+        registryRole.emplace(platform::MakeFileRegistry((work / "registry").string()));
+        settings.settingsFolder = (work / "settings").string();
+        settings.traceToStderr = false;
+    }
+    void TearDown() override {
+        registryRole.reset();
+        fs::remove_all(work);
+    }
+    void Register() {
+        ComponentLibraryHolder library(kLibrary);
+        ASSERT_EQ(library->RegisterServer(), com::S_OK);
+    }
+    // Writes a class registration by hand, pointing at `path`.
+    void RegisterByHand(const std::string& progId, const std::string& path) {
+        auto& registry = platform::SystemRegistry();
+        const std::string clsid = "{11111111-2222-3333-4444-555555555555}";
+        const std::pair<std::string, std::string> values[] = {
+            {progId + "\\Clsid", clsid}, {"CLSID\\" + clsid + "\\InprocServer32", path}};
+        for (const auto& [key, value] : values) {
+            platform::HKey handle = 0;
+            ASSERT_EQ(registry.CreateKey(reg::ClassesRoot, key, reg::KeyAllAccess, handle, nullptr),
+                      reg::Success);
+            ASSERT_EQ(registry.SetValue(handle, "", reg::Sz, value), reg::Success);
+            registry.CloseKey(handle);
+        }
+    }
+    struct ComponentLibraryHolder {
+        explicit ComponentLibraryHolder(const std::string& path)
+            : library(std::make_unique<telmora::ComponentLibrary>(path)) {}
+        telmora::ComponentLibrary* operator->() { return library.get(); }
+        std::unique_ptr<telmora::ComponentLibrary> library;
+    };
+    static int ErrorNumberOf(const std::function<void()>& call,
+                             std::string* description = nullptr) {
+        try {
+            call();
+        } catch (const rt::RuntimeError& e) {
+            if (description) *description = e.Description();
+            return e.Number();
+        }
+        return 0;
+    }
+
+    fs::path work;
+    std::optional<rt::ScopedRole<platform::Registry>> registryRole;
+    telmora::HostSettings settings;
+};
+
+TEST_F(HostTest, LoadsTheAddInByItsProgIdAfterRegistrationInAFreshRegistry) {
+    Register();
+    const telmora::Registration found = telmora::LookUpProgId("Perlowan.cITelmora");
+    EXPECT_EQ(com::GuidText(found.clsid), "{F6D9C8BE-06BD-47AA-B241-71C7BDB89939}");
+    EXPECT_EQ(fs::canonical(found.libraryPath), fs::canonical(kLibrary));
+
+    telmora::TelmoraHost host(settings);
+    host.Load("Perlowan.cITelmora");
+    ASSERT_TRUE(host.Loaded());
+    // Late-bound by name and by dispatch id.
+    EXPECT_EQ(rt::GetProperty(host.AddIn(), "InfoDeveloper"), Variant("Brenmark GmbH & Co. KG"));
+    EXPECT_EQ(host.AddIn()->GetIdOfName("infodescription"), 0x68030006);
+    EXPECT_EQ(host.AddIn()->Invoke(0x68030006, rt::CallType::PropertyGet, {}),
+              Variant("Kommunikation mit dem Perlowan-Server."));
+    // An unknown member and a member's own error cross the library boundary as run-time errors.
+    EXPECT_EQ(ErrorNumberOf([&] { host.AddIn()->GetIdOfName("NoSuchMember"); }),
+              rt::err::MemberNotSupported);
+    EXPECT_EQ(ErrorNumberOf([&] { host.AddIn()->Invoke(0x12345, rt::CallType::Method, {}); }),
+              rt::err::MemberNotSupported);
+    EXPECT_EQ(ErrorNumberOf([&] { rt::CallMethod(host.AddIn(), "AppEvent"); }),
+              rt::err::ArgumentNotOptional);
+
+    // The library carries its interface id record.
+    const std::string record = host.Library()->Resource("_IID_CITELMORA", 1);
+    ASSERT_EQ(record.size(), 20u);
+    EXPECT_EQ(record.substr(0, 4), std::string("\x10\0\0\0", 4));
+    EXPECT_EQ(host.Library()->Resource("TYPELIB", 1).substr(0, 4), "MSFT");
+}
+
+TEST_F(HostTest, UnregistrationThroughTheExportRemovesEveryKey) {
+    Register();
+    platform::RegKeyInfo info;
+    ASSERT_EQ(platform::SystemRegistry().QueryInfoKey(reg::ClassesRoot, info), reg::Success);
+    EXPECT_EQ(info.subKeys, 4u);  // the identifier, CLSID, Interface, TypeLib
+    ComponentLibraryHolder library(kLibrary);
+    ASSERT_EQ(library->UnregisterServer(), com::S_OK);
+    ASSERT_EQ(platform::SystemRegistry().QueryInfoKey(reg::ClassesRoot, info), reg::Success);
+    EXPECT_EQ(info.subKeys, 0u);
+    EXPECT_EQ(info.values, 0u);
+    EXPECT_EQ(ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }), 429);
+}
+
+TEST_F(HostTest, CanUnloadNowFollowsTheLiveObjects) {
+    ComponentLibraryHolder library(kLibrary);
+    const com::Guid clsid{
+        0xF6D9C8BE, 0x06BD, 0x47AA, {0xB2, 0x41, 0x71, 0xC7, 0xBD, 0xB8, 0x99, 0x39}};
+    ASSERT_EQ(library->CanUnloadNow(), com::S_OK);
+
+    rt::ObjectRef first = library->CreateObject(clsid);
+    rt::ObjectRef second = library->CreateObject(clsid);
+    EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
+    first.reset();
+    EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
+
+    // A running add-in keeps itself alive through gobjAddIn until AppDeInit.
+    auto host = std::make_shared<telmora::HostApplication>(settings);
+    std::vector<Variant> init{Variant(rt::ObjectRef(host)), Variant(false), Variant("")};
+    rt::CallByName(second, "AppInit", rt::CallType::Method, init);
+    rt::ObjectRef keep = second;
+    second.reset();
+    EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
+    rt::CallMethod(keep, "AppDeInit");
+    EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
+    keep.reset();
+    EXPECT_EQ(library->CanUnloadNow(), com::S_OK);
+}
+
+TEST_F(HostTest, BadRegistrationsAndLibrariesGiveClearErrors) {
+    // A file that is no library, and a library without the standard exports.
+    const fs::path junk = work / "junk.so";
+    fs::create_directories(work);
+    std::ofstream(junk) << "not a library";
+    // The C library: a real library without the standard exports.
+    const std::string noExports =
+        com::Modules().PathOfAddress(reinterpret_cast<const void*>(&::printf));
+
+    struct Row {
+        std::string progId;
+        std::string registeredPath;  // "" registers nothing
+        int number;
+        std::string mention;
+    };
+    const Row rows[] = {
+        {"Unknown.Class", "", 429, "Unknown.Class is not registered"},
+        {"Missing.Library", (work / "nowhere" / "libX.so").string(), 53, "libX.so"},
+        {"Broken.Library", junk.string(), 48, "junk.so"},
+        {"No.Exports", noExports, 453, "DllRegisterServer"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.progId);
+        if (!row.registeredPath.empty()) RegisterByHand(row.progId, row.registeredPath);
+        telmora::TelmoraHost host(settings);
+        std::string description;
+        EXPECT_EQ(ErrorNumberOf([&] { host.Load(row.progId); }, &description), row.number);
+        EXPECT_NE(description.find(row.mention), std::string::npos) << description;
+        EXPECT_FALSE(host.Loaded());
+    }
+}
+
+TEST_F(HostTest, AnUnreadableRegistryIsReportedNotFatal) {
+    Register();
+    for (const auto& entry : fs::directory_iterator(work / "registry"))
+        if (entry.is_regular_file())
+            std::ofstream(entry.path(), std::ios::trunc) << "\x01garbage[[[\n";
+    std::string description;
+    const int number =
+        ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }, &description);
+    EXPECT_EQ(number, 1009) << description;
+    EXPECT_NE(description.find("registry"), std::string::npos);
+}
+
+TEST_F(HostTest, AHostWithoutAddMenuHearsTheFailureAndGoesOn) {
+    Register();
+    settings.withoutAddMenu = true;
+    telmora::TelmoraHost host(settings);
+    host.Load("Perlowan.cITelmora");
+    EXPECT_FALSE(host.Start());
+    EXPECT_TRUE(host.ClickMenu());
+    EXPECT_TRUE(host.Hide());
+    EXPECT_TRUE(host.Stop());
+    const auto& log = host.App().CallLog();
+    const auto failed = std::find_if(log.begin(), log.end(), [](const std::string& line) {
+        return line.starts_with("Add-in AppInit failed: error 438");
+    });
+    EXPECT_NE(failed, log.end());
+}
+
+TEST(HostApplication, LanguageStringsInBothLanguages) {
+    telmora::HostSettings settings;
+    telmora::HostApplication german(settings);
+    settings.language = telmora::Language::English;
+    telmora::HostApplication english(settings);
+    for (std::int16_t key : {60, 61, 62, 63, 64, 177, 178, 194, 224, 229}) {
+        SCOPED_TRACE(key);
+        const std::string de = german.LanguageString(key), en = english.LanguageString(key);
+        EXPECT_FALSE(de.empty());
+        EXPECT_FALSE(en.empty());
+        EXPECT_NE(de, en);
+    }
+    EXPECT_EQ(german.LanguageString(229), "Zeitraum");
+    EXPECT_EQ(english.LanguageString(229), "Period");
+    EXPECT_THROW(german.LanguageString(1), rt::RuntimeError);
+}
+
+TEST(HostApplication, SettingsFolderIsCreatedOnDemandAndEndsWithTheSeparator) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("telmora-settings-" + UniqueName()) / "nested";
+    fs::remove_all(folder.parent_path());
+    telmora::HostSettings settings;
+    settings.settingsFolder = folder.string();
+    auto app = std::make_shared<telmora::HostApplication>(settings);
+    const Variant result = rt::CallMethod(app, "SettingFolderGet", std::int16_t{3});
+    EXPECT_EQ(result, Variant(folder.string() + "/"));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_THROW(rt::CallMethod(app, "SettingFolderGet", std::int16_t{2}), rt::RuntimeError);
+    EXPECT_EQ(app->CallLog().front(), "SettingFolderGet(3) = \"" + folder.string() + "/\"");
+    fs::remove_all(folder.parent_path());
+}
+
+TEST(HostApplication, TraceLinesGoToTheLogFile) {
+    const fs::path file =
+        fs::temp_directory_path() / ("telmora-trace-" + UniqueName()) / "Trace.log";
+    fs::remove_all(file.parent_path());
+    telmora::HostSettings settings;
+    settings.traceFile = file.string();
+    settings.traceToStderr = false;
+    auto app = std::make_shared<telmora::HostApplication>(settings);
+    std::vector<Variant> args{Variant("Received Tipps: []")};
+    rt::CallByName(app, "Trace", rt::CallType::Method, args);
+    rt::CallMethod(app, "Trace", std::string("second line"));
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "Received Tipps: []\nsecond line\n");
+    EXPECT_EQ(app->CallLog(), (std::vector<std::string>{"Trace(\"Received Tipps: []\")",
+                                                        "Trace(\"second line\")"}));
+    fs::remove_all(file.parent_path());
+}
+
+TEST(HostApplication, UploadAnswersFromItsSource) {
+    const fs::path file = fs::temp_directory_path() / ("telmora-tips-" + UniqueName() + ".json");
+    std::ofstream(file) << R"([{"id":"1","text":"Hallo"}])";
+    struct Row {
+        std::string source;
+        bool ok;
+        bool tips;
+        std::string error;
+    };
+    const Row rows[] = {
+        {"sample", true, true, ""},
+        {"file:" + file.string(), true, true, ""},
+        {"file:/nonexistent/tips.json", false, false, "kann nicht gelesen werden"},
+        {"fail:Server nicht erreichbar", false, false, "Server nicht erreichbar"},
+        {"timeout", false, true, "Connection Timeout"},
+        {"timeout:Read TIMEOUT", false, true, "Read TIMEOUT"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.source);
+        telmora::HostSettings settings;
+        ASSERT_TRUE(telmora::ParseTipsSource(row.source, settings.tips));
+        auto app = std::make_shared<telmora::HostApplication>(settings);
+        std::vector<Variant> args{Variant("01022016"), Variant("29022016"), Variant(""),
+                                  Variant(""), Variant("")};
+        const Variant ok = rt::CallByName(app, "PerlowanUpload", rt::CallType::Method, args);
+        EXPECT_EQ(ok, Variant(row.ok));
+        EXPECT_EQ(!args[3].ToString().empty(), row.tips);
+        EXPECT_NE(args[4].ToString().find(row.error), std::string::npos);
+    }
+    telmora::TipsSource source;
+    EXPECT_FALSE(telmora::ParseTipsSource("ftp://x", source));
+    EXPECT_FALSE(telmora::ParseTipsSource("file:", source));
+    fs::remove(file);
+}
+
+TEST(SampleTips, ADozenFlatTipsWithEveryKeyAndMultiLineTexts) {
+    const std::string json = telmora::SampleTipsJson();
+    ASSERT_TRUE(json.starts_with("[{") && json.ends_with("}]"));
+    std::size_t objects = 1;
+    for (std::size_t at = json.find("},{"); at != std::string::npos; at = json.find("},{", at + 1))
+        ++objects;
+    EXPECT_EQ(objects, 12u);
+    for (const char* key : {"\"id\":", "\"type\":", "\"subType\":", "\"code\":", "\"title\":",
+                            "\"text\":", "\"time\":", "\"status\":", "\"reference\":"}) {
+        SCOPED_TRACE(key);
+        std::size_t count = 0;
+        for (std::size_t at = json.find(key); at != std::string::npos; at = json.find(key, at + 1))
+            ++count;
+        EXPECT_EQ(count, 12u);
+    }
+    EXPECT_NE(json.find("\\n"), std::string::npos);
+    // The reader splits only at "},{" and does not nest: no brackets or braces inside values.
+    EXPECT_EQ(json.find_first_of("[]{}", 1), 1u);
+    EXPECT_EQ(json.substr(1, json.size() - 2).find_first_of("[]"), std::string::npos);
+}
+
+// ---- the program, end to end
+
+struct RunResult {
+    int status;
+    std::string out, err;
+};
+
+RunResult Telmora(std::vector<std::string> args, const std::string& script = "") {
+    std::istringstream in(script);
+    std::ostringstream out, err;
+    const int status = telmora::RunTelmora(args, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST_F(HostTest, ScriptDrivesTheAddInHeadlessly) {
+    const std::string registry = (work / "registry").string();
+    const RunResult run = Telmora(
+        {"--registry", registry, "--register", kLibrary, "--settings", settings.settingsFolder,
+         "--quiet-trace", "--refuse-menu", "Kein Platz im Menü", "--script", "-"},
+        "# a comment\n"
+        "today 2016-03-31\n"
+        "start\n"
+        "menu\n"
+        "dump txtFrom\n"
+        "choose cboZeitraum 6\n"
+        "dump txtFrom\n"
+        "text txtTo 05.03.2016\n"
+        "dump txtTo\n"
+        "language en\n"
+        "dump fraZeitraum\n"
+        "dump txtFrom\n"
+        "event 1\n"
+        "hide\n"
+        "stop\n"
+        "log\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string& out = run.out;
+    auto has = [&](const std::string& text) {
+        EXPECT_NE(out.find(text), std::string::npos) << "missing: " << text << "\n" << out;
+    };
+    has("Text = \"30.03.2016\"");  // first preset: one day back
+    has("Text = \"31.12.2015\"");  // index 6: three months back, clamped to the month's end
+    has("Text = \"05.03.2016\"");  // typed
+    has("Caption = \"Period\"");
+    // The refused menu entry: its message once, and start-up went on.
+    has("AddMenu(\"mnuPerlowan\", \"Perlowan\", 5, \"\") = False; arg 4 -> \"Kein Platz im Menü\"");
+    std::size_t boxes = 0;
+    for (std::size_t at = out.find("MsgBox("); at != std::string::npos;
+         at = out.find("MsgBox(", at + 1))
+        ++boxes;
+    EXPECT_EQ(boxes, 1u);
+    has("MsgBox(\"Kein Platz im Menü\", buttons 0, icon 64, \"Perlowan\")");
+    has("Event 1 not delivered: not registered");
+    has("> AppDeInit()\nEventDeRegister(2)");
+    // Call order of the start, as data.
+    const std::string start = "> AppInit(Object, False, \"\")\nEventRegister(2)\nAddMenu(";
+    has(start);
+}
+
+TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
+    struct Row {
+        std::vector<std::string> args;
+        std::string script;
+        int status;
+        std::string message;  // in the error stream ("" = the output)
+    };
+    const std::string registry = (work / "registry").string();
+    const std::vector<std::string> base{"--registry",   registry,     "--register",
+                                        kLibrary,       "--settings", settings.settingsFolder,
+                                        "--quiet-trace"};
+    auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> all = base;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    const Row rows[] = {
+        {{"--help"}, "", 0, ""},
+        {{"--frobnicate"}, "", 2, "unknown option --frobnicate"},
+        {{"--language"}, "", 2, "option --language needs a value"},
+        {{"--language", "fr"}, "", 2, "unknown language fr"},
+        {{"--tips", "ftp:x"}, "", 2, "unknown tips source ftp:x"},
+        {{"--registry", registry, "--progid", "No.Such"}, "", 1, "No.Such is not registered"},
+        {with({"--script", "-"}), "start\nwobble\n", 1, "line 2: unknown command \"wobble\""},
+        {with({"--script", "-"}), "dump cboZeitraum\n", 1,
+         "line 1: the add-in's window is not shown"},
+        {with({"--script", "-"}), "start\nmenu\nchoose cboZeitraum 9\n", 1,
+         "line 3: cboZeitraum has no entry 9 (9 entries)"},
+        {with({"--script", "-"}), "start\nmenu\ndump nothing\n", 1, "line 3: no control nothing"},
+        {with({"--script", "-"}), "clock soon\n", 1, "line 1: not a number for milliseconds: soon"},
+        {with({"--script", (work / "missing.txt").string()}), "", 1, "cannot read the script"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        const RunResult run = Telmora(rows[i].args, rows[i].script);
+        EXPECT_EQ(run.status, rows[i].status) << run.err;
+        if (rows[i].message.empty())
+            EXPECT_NE(run.out.find("usage: telmora"), std::string::npos);
+        else
+            EXPECT_NE(run.err.find(rows[i].message), std::string::npos) << run.err;
+    }
+}
+
+}  // namespace
