@@ -139,11 +139,25 @@ void BenchLinear(const char* name, const std::function<std::string(std::size_t)>
         name, bigMs, halfMs, bigMs / halfMs, big.size() / 1e3 / bigMs, error);
 }
 
+// Milliseconds per megabyte of single objects from 2 to 16 MB, each with a new reader: a time
+// that grows faster than the text would show as a rising figure.
+void BenchScaling() {
+    std::printf("BENCH object_scaling");
+    for (const std::size_t mb : {2, 4, 8, 16}) {
+        const std::string text = SingleObject(mb << 20);
+        cJSON reader;
+        int error = 0;
+        std::printf(" ms_per_mb_%zumb=%.2f", mb, ParseMs(reader, text, 3, error) / mb);
+    }
+    std::printf("\n");
+}
+
 }  // namespace
 
 int main() {
     BenchTips();
     BenchLinear("object_10mb", SingleObject);
+    BenchScaling();
     BenchLinear("brackets_10mb", [](std::size_t n) { return "{" + std::string(n, '[') + "}"; });
     BenchLinear("quotes_10mb", [](std::size_t n) { return "{a:" + std::string(n, '"') + "}"; });
     BenchLinear("colons_10mb", [](std::size_t n) { return "{" + std::string(n, ':') + "}"; });
