@@ -8,6 +8,7 @@
 #include <string>
 
 #include "AddInLoader.h"
+#include "DateTime.h"
 #include "HostApplication.h"
 #include "Registry.h"
 #include "SampleTips.h"
@@ -38,8 +39,11 @@ class HostTest : public ::testing::Test {
         registryRole.emplace(platform::MakeFileRegistry((work / "registry").string()));
         settings.settingsFolder = (work / "settings").string();
         settings.traceToStderr = false;
+        // Dates in the window follow the regional settings: the tests fix them.
+        rt::OverrideRegion(&german);
     }
     void TearDown() override {
+        rt::OverrideRegion(nullptr);
         registryRole.reset();
         fs::remove_all(work);
     }
@@ -79,6 +83,8 @@ class HostTest : public ::testing::Test {
     }
 
     fs::path work;
+    rt::RegionalDateSettings german{"dd.MM.yyyy", '.',
+                                    rt::RegionalDateSettings::Order::DayMonthYear};
     std::optional<rt::ScopedRole<platform::Registry>> registryRole;
     telmora::HostSettings settings;
 };
