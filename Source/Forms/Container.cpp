@@ -13,6 +13,7 @@ Container::~Container() {
     // Children go first, while the container is still whole.
     auto children = std::move(children_);
     children.clear();
+    unloaded_.clear();
 }
 
 void Container::Adopt(std::shared_ptr<Control> control) {
@@ -33,7 +34,11 @@ void Container::Release(Control& control) {
     control.FormLoadChanged(false);
     control.DestroyWindows();
     App().NotifyRemoved(control);
-    std::erase_if(children_, [&](const auto& c) { return c.get() == &control; });
+    auto it = std::find_if(children_.begin(), children_.end(),
+                           [&](const auto& c) { return c.get() == &control; });
+    if (it == children_.end()) return;
+    unloaded_.push_back(std::move(*it));
+    children_.erase(it);
 }
 
 void Container::BringToFront(Control& control) {

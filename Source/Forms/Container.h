@@ -75,6 +75,9 @@ class Container : public Control {
 
     std::vector<std::shared_ptr<Control>> children_;
     std::vector<std::unique_ptr<ControlArrayBase>> arrays_;
+    // Unloaded elements stay allocated with their container, so a reference kept to one stays
+    // safe to use: it only reports itself as not loaded.
+    std::vector<std::shared_ptr<Control>> unloaded_;
 };
 
 }  // namespace forms

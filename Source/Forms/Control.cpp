@@ -181,6 +181,7 @@ void Control::UserKey(std::int16_t, std::int16_t) {}
 void Control::UserChar(std::string_view) {}
 
 void Control::Changed(std::string_view property) {
+    if (unloaded_) return;  // an unloaded element is no longer shown anywhere
     App().NotifyChanged(*this, property);
     if (!IsLoaded()) return;
     for (Control* c = this; c; c = c->parent_) {

@@ -232,6 +232,8 @@ TEST_F(ControlsTest, ControlArrayElementsLoadAsCopiesOfTheFirstAndUnload) {
     txtInput(0).SetText("b");
     txtInput.Unload(3);
     EXPECT_FALSE(txtInput.Exists(3));
+    EXPECT_FALSE(loaded.IsLoaded());  // a reference kept to it stays safe to use
+    EXPECT_THROW(loaded.SetFocus(), rt::RuntimeError);
     EXPECT_EQ(form.FindControl("txtInput", 3), nullptr);
     EXPECT_EQ(log.Take(), (std::vector<std::string>{"txtInput_Change 3", "txtInput_Change 0"}));
 
