@@ -137,6 +137,20 @@ TEST_F(FormTest, ResetInsideUnloadKeepsTheFormAliveUntilTheUnloadEnds) {
     EXPECT_TRUE(frm.IsNothing());
 }
 
+TEST_F(FormTest, AHandlerMayUnloadAndDropItsFormWhileTheInputIsDelivered) {
+    FormRef<frmSample> frm;
+    frm->Show();
+    frm->cmdStartExport.Click = [&] {
+        Unload(*frm);
+        frm.Reset();
+    };
+    frm->cmdStartExport.DblClick = log.Record("DblClick");
+    input::DoubleClick(frm->cmdStartExport);
+    EXPECT_TRUE(frm.IsNothing());
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"Load", "Resize", "Resize", "Resize", "Unload",
+                                                    "DblClick"}));
+}
+
 TEST_F(FormTest, FormsMeasureInTwipsAndTheClientAreaIsTheWholeWindow) {
     Form form;
     auto& pic = form.Add<PictureBox>("pic");

@@ -66,6 +66,17 @@ class Modifiers {
     std::int16_t shift_;
 };
 
+// Keeps a control and its form alive through one input: a handler may unload the form and drop
+// the last reference to it while the input is still being delivered.
+struct Hold {
+    explicit Hold(Control* control) {
+        if (!control) return;
+        self = control->weak_from_this().lock();
+        if (Form* form = control->ParentForm()) owner = form->weak_from_this().lock();
+    }
+    std::shared_ptr<Control> self, owner;
+};
+
 Control* Target(Form& form, float x, float y) {
     if (Control* held = App().Capture()) return held;
     return form.ControlAt(x, y);
@@ -110,22 +121,26 @@ LocalPoint Centre(Control& control) {
 void MouseMove(Form& form, float x, float y, std::int16_t buttons, std::int16_t shift) {
     platform::Windows().SetCursorPos(ToScreen(form, x, y));
     Modifiers held(shift);
+    Hold hold(&form);
     if (Control* target = Target(form, x, y)) MoveOver(*target, x, y, buttons, shift);
 }
 
 void MouseDown(Form& form, float x, float y, std::int16_t button, std::int16_t shift) {
     platform::Windows().SetCursorPos(ToScreen(form, x, y));
     Modifiers held(shift);
+    Hold hold(&form);
     if (Control* target = Target(form, x, y)) PressOn(*target, x, y, button, shift);
 }
 
 void MouseUp(Form& form, float x, float y, std::int16_t button, std::int16_t shift) {
     platform::Windows().SetCursorPos(ToScreen(form, x, y));
     Modifiers held(shift);
+    Hold hold(&form);
     if (Control* target = Target(form, x, y)) ReleaseOn(*target, x, y, button, shift, true);
 }
 
 void Click(Control& control, std::int16_t shift) {
+    Hold hold(&control);
     const LocalPoint c = Centre(control);
     if (Form* form = control.ParentForm())
         platform::Windows().SetCursorPos(ToScreen(*form, c.x, c.y));
@@ -136,10 +151,12 @@ void Click(Control& control, std::int16_t shift) {
 }
 
 void DoubleClick(Control& control) {
+    Hold hold(&control);
     const LocalPoint c = Centre(control);
     MoveOver(control, c.x, c.y, 0, 0);
     PressOn(control, c.x, c.y, button::Left, 0);
     ReleaseOn(control, c.x, c.y, button::Left, 0, true);
+    if (!control.IsLoaded()) return;  // the click closed its window
     if (control.IsEnabledThrough()) control.DblClick();
     ReleaseOn(control, c.x, c.y, button::Left, 0, false);
 }
@@ -150,6 +167,7 @@ void TypeText(std::string_view text) {
         const char32_t cp = rt::DecodeUtf8(text, pos);
         Control* target = App().FocusedControl();
         if (!target) return;
+        Hold hold(target);
         const int byte = rt::UnicodeToWin1252(cp);
         std::int16_t keyAscii = static_cast<std::int16_t>(byte < 0 ? '?' : byte);
         const std::int16_t typed = keyAscii;
@@ -170,6 +188,7 @@ void PressKey(std::int16_t keyCode, std::int16_t shift) {
     auto& keys = platform::KeyState();
     keys.KeyDown(keyCode);
     Control* target = App().FocusedControl();
+    Hold hold(target);
     std::int16_t code = keyCode;
     std::int16_t state = shift;
     if (target) {
