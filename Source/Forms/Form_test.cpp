@@ -147,8 +147,9 @@ TEST_F(FormTest, AHandlerMayUnloadAndDropItsFormWhileTheInputIsDelivered) {
     frm->cmdStartExport.DblClick = log.Record("DblClick");
     input::DoubleClick(frm->cmdStartExport);
     EXPECT_TRUE(frm.IsNothing());
-    EXPECT_EQ(log.Take(), (std::vector<std::string>{"Load", "Resize", "Resize", "Resize", "Unload",
-                                                    "DblClick"}));
+    // The window is gone after the first click: no double click reaches it.
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"Load", "Resize", "Resize", "Resize", "Unload"}));
 }
 
 TEST_F(FormTest, FormsMeasureInTwipsAndTheClientAreaIsTheWholeWindow) {
