@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "BuildSignature.h"
 #include "DispatchAdapters.h"
 #include "Registry.h"
 
@@ -78,6 +79,13 @@ ComponentLibrary::ComponentLibrary(const std::string& path) : module_(com::Modul
     getClassObject_ = ExportOf<com::DllGetClassObjectFn>(*module_, path, "DllGetClassObject");
     canUnloadNow_ = ExportOf<com::DllCanUnloadNowFn>(*module_, path, "DllCanUnloadNow");
     findResource_ = reinterpret_cast<com::DllFindResourceFn>(module_->Export("DllFindResource"));
+    // A library of another build would run on a layout of the shared types it was not made for.
+    const auto signature =
+        reinterpret_cast<com::DllBuildSignatureFn>(module_->Export("DllBuildSignature"));
+    if (signature && com::BuildSignature() != signature())
+        rt::Raise(loader_err::ErrorLoadingLibrary, "Telmora",
+                  "Error in loading DLL " + path + ": it was built with another runtime (" +
+                      signature() + ") than this host (" + com::BuildSignature() + ")");
 }
 
 ComponentLibrary::~ComponentLibrary() {

@@ -42,14 +42,10 @@ add_library(perlowan_component_server STATIC
 target_include_directories(perlowan_component_server PUBLIC ${PERLOWAN_COMPONENT_DIR})
 target_link_libraries(perlowan_component_server PUBLIC perlowan_component perlowan_platform)
 
+# The add-in's units come in through what cITelmora uses (the window, and through it the tips,
+# the grid and the storage), so a unit the add-in does not reach adds nothing to the library.
 add_library(Perlowan SHARED component/Server.cpp)
 target_link_libraries(Perlowan PRIVATE perlowan_component_server perlowan_addin)
-foreach(unit perlowan_window perlowan_tips perlowan_grid perlowan_subclass perlowan_storage
-             perlowan_webservice)
-  if(TARGET ${unit})
-    target_link_libraries(Perlowan PRIVATE ${unit})
-  endif()
-endforeach()
 
 perlowan_test(component_test
   SOURCES component/Component_test.cpp

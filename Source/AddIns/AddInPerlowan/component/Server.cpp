@@ -2,6 +2,7 @@
 #include <atomic>
 #include <memory>
 
+#include "BuildSignature.h"
 #include "DispatchAdapters.h"
 #include "Module.h"
 #include "PerlowanIds.h"
@@ -95,4 +96,9 @@ PERLOWAN_EXPORT int DllFindResource(const char* type, int id, const unsigned cha
     *data = bytes.data();
     *size = bytes.size();
     return 1;
+}
+
+PERLOWAN_EXPORT const char* DllBuildSignature() {
+    static const std::string signature = com::BuildSignature();
+    return signature.c_str();
 }
