@@ -104,7 +104,7 @@ void Control::SetMousePointer(int value) {
     if (mousePointer_ == value) return;
     mousePointer_ = value;
     App().NotifyChanged(*this, "MousePointer");
-    App().RefreshCursor();
+    if (App().Hover() == this) App().RefreshCursor();  // the pointer over it changes at once
 }
 
 void Control::SetBackColor(Color value) {

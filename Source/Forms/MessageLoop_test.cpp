@@ -151,6 +151,8 @@ TEST_F(LoopTest, TheCursorFollowsTheMousePointerOfTheControlUnderTheMouse) {
         input::MouseMove(form, row.x, row.y);
         EXPECT_EQ(shown(), row.cursor);
     }
+    cmdHeader.SetMousePointer(pointer::Hourglass);  // not under the mouse: nothing shows
+    EXPECT_EQ(shown(), platform::IDC_ARROW);
     pic.SetMousePointer(pointer::Hourglass);  // under the mouse: shows at once
     EXPECT_EQ(shown(), platform::IDC_WAIT);
     pic.SetMousePointer(pointer::Default);
