@@ -414,7 +414,14 @@ TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
         {with({"--script", "-"}), "start\nmenu\ndump nothing\n", 1, "line 3: no control nothing"},
         {with({"--script", "-"}), "clock soon\n", 1, "line 1: not a number for milliseconds: soon"},
         {with({"--script", (work / "missing.txt").string()}), "", 1, "cannot read the script"},
+        {{"--registry", (work / "script.txt").string(), "--register", kLibrary},
+         "",
+         1,
+         "DllRegisterServer of " + kLibrary + " failed (0x80040201): The registry folder"},
     };
+    // A file where the registry folder should be.
+    fs::create_directories(work);
+    std::ofstream(work / "script.txt") << "start\n";
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
         const RunResult run = Telmora(rows[i].args, rows[i].script);
