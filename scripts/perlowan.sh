@@ -78,7 +78,8 @@ case "${1:-}" in
       [ -x "$f" ] || continue
       name=$(basename "$f")
       corpus="$root/build-fuzz/corpus/$name"
-      mkdir -p "$corpus"
+      artifacts="$root/build-fuzz/artifacts/$name/"
+      mkdir -p "$corpus" "$artifacts"
       seeds=("$root/fuzz/seeds/${name#fuzz_}")
       [ -d "${seeds[0]}" ] || seeds=()
       # More seed folders outside the repository, one path relative to it per line.
@@ -88,7 +89,7 @@ case "${1:-}" in
         done < "$root/fuzz/seeds/${name#fuzz_}.paths"
       fi
       echo "perlowan: $name for ${seconds}s"
-      "$f" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "${seeds[@]}"
+      "$f" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" "${seeds[@]}"
     done
     ;;
   *)
