@@ -13,7 +13,7 @@
 #include "Dispatch.h"
 #include "Event.h"
 #include "Units.h"
-#include "Windows.h"
+#include "WindowManager.h"
 
 namespace forms {
 

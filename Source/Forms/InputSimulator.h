@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "Units.h"
-#include "Windows.h"
+#include "WindowManager.h"
 
 namespace forms {
 

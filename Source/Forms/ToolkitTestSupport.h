@@ -12,7 +12,7 @@
 #include "Clock.h"
 #include "Cursors.h"
 #include "KeyState.h"
-#include "Windows.h"
+#include "WindowManager.h"
 
 namespace forms::testing {
 

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include "RuntimeError_test.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,14 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using rt::testing::ErrorOf;
 
 class FilesTest : public testing::Test {
   protected:

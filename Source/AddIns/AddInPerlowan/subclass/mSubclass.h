@@ -7,7 +7,7 @@
 //   "<hWnd>#<iMsg>#<k>"  the k-th client (k from 1), as the client object's address
 #include <cstdint>
 
-#include "Windows.h"
+#include "WindowManager.h"
 #include "cISubclass.h"
 
 // Registers `client` for message `iMsg` of window `hWnd`; the first subscription on a window

@@ -1,4 +1,4 @@
-#include "Windows.h"
+#include "WindowManager.h"
 
 #include <gtest/gtest.h>
 
