@@ -2,20 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "RuntimeError_test.h"
+
 #include <functional>
 
 #include "RuntimeError.h"
 
 namespace {
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using rt::testing::ErrorOf;
 
 std::vector<std::string> ItemsOf(const rt::Collection& c) {
     std::vector<std::string> items;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RuntimeError_test.h"
+
 #include <functional>
 
 namespace {
@@ -9,14 +11,7 @@ namespace {
 using rt::CallType;
 using rt::Variant;
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using rt::testing::ErrorOf;
 
 // A class with a static name-to-member table, as the add-in's classes have.
 class Counter : public rt::Dispatchable<Counter> {

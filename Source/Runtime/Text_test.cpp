@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RuntimeError_test.h"
+
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -12,14 +14,7 @@ namespace {
 
 using rt::Compare;
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using rt::testing::ErrorOf;
 
 TEST(Text, CaseFoldingCoversTheWholeCodePage) {
     struct Row {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RuntimeError_test.h"
+
 #include <cmath>
 #include <functional>
 
@@ -14,14 +16,7 @@ namespace {
 using rt::Variant;
 using rt::VarType;
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using rt::testing::ErrorOf;
 
 TEST(Variant, TypesOfTheAlternatives) {
     struct Row {

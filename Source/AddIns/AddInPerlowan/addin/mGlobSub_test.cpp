@@ -1,7 +1,9 @@
 #include "mGlobSub.h"
 
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
+#include "RuntimeError_test.h"
 
 #include <filesystem>
 #include <fstream>
@@ -162,14 +164,7 @@ class ScopedAddIn {
     std::shared_ptr<AddInInstance> previous_;
 };
 
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using rt::testing::ErrorOf;
 
 TEST(LanguageText, AsksTheHostWithASixteenBitNumber) {
     auto host = std::make_shared<rt::DynamicObject>();
