@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "RuntimeError.h"
 
@@ -17,18 +17,22 @@ namespace {
 
 int ErrorNumberOf(int errnoValue) {
     switch (errnoValue) {
-        case ENOENT: return rt::err::FileNotFound;
+        case ENOENT:
+            return rt::err::FileNotFound;
         case EACCES:
         case EPERM:
-        case EROFS: return rt::err::PermissionDenied;
+        case EROFS:
+            return rt::err::PermissionDenied;
         case ENOSPC:
-        case EDQUOT: return 61;
-        default: return 75;
+        case EDQUOT:
+            return 61;
+        default:
+            return 75;
     }
 }
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() {
         if (fd_ >= 0) ::close(fd_);
@@ -38,7 +42,7 @@ public:
     int get() const { return fd_; }
     int release() { return std::exchange(fd_, -1); }
 
-private:
+  private:
     int fd_;
 };
 
@@ -50,7 +54,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 class LinuxFileSystem final : public FileSystem {
-public:
+  public:
     std::int64_t Length(const std::string& path) override {
         struct stat st;
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
@@ -124,7 +128,8 @@ public:
         if (fd.get() < 0) {
             const int e = errno;
             struct stat folderStat;
-            if (::stat(folder.c_str(), &folderStat) != 0) rt::Raise(rt::err::PathNotFound, "FileSystem");
+            if (::stat(folder.c_str(), &folderStat) != 0)
+                rt::Raise(rt::err::PathNotFound, "FileSystem");
             rt::Raise(ErrorNumberOf(e), "FileSystem");
         }
         const auto fail = [&](int number) {

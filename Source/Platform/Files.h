@@ -12,7 +12,7 @@
 namespace platform {
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Bytes of the file, -1 when its length cannot be read (missing, no access, a folder).
     virtual std::int64_t Length(const std::string& path) = 0;
@@ -39,6 +39,8 @@ public:
                              bool ownerOnly = false) = 0;
 };
 
-inline FileSystem& Files() { return rt::Role<FileSystem>::Get(); }
+inline FileSystem& Files() {
+    return rt::Role<FileSystem>::Get();
+}
 
 }  // namespace platform

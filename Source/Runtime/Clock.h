@@ -12,17 +12,19 @@ struct LocalDateTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalDateTime Now() = 0;        // local time
     virtual std::uint32_t TickCount() = 0;  // milliseconds, wraps around like the classic counter
 };
 
-inline Clock& CurrentClock() { return Role<Clock>::Get(); }
+inline Clock& CurrentClock() {
+    return Role<Clock>::Get();
+}
 
 // A clock that moves only when told to: for tests and the toolkit's virtual time.
 class ManualClock : public Clock {
-public:
+  public:
     explicit ManualClock(LocalDateTime now = {2026, 1, 15, 12, 0, 0}, std::uint32_t ticks = 0)
         : now_(now), ticks_(ticks) {}
     LocalDateTime Now() override { return now_; }
@@ -30,7 +32,7 @@ public:
     void SetNow(LocalDateTime now) { now_ = now; }
     void Advance(std::uint32_t milliseconds) { ticks_ += milliseconds; }
 
-private:
+  private:
     LocalDateTime now_;
     std::uint32_t ticks_;
 };

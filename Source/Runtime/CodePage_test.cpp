@@ -35,7 +35,11 @@ TEST(CodePage, Utf16LeRoundTripIncludingSurrogatePairs) {
     EXPECT_EQ(utf16.size(), 2u * (6 + 1 + 1 + 2));
     EXPECT_EQ(rt::Utf16LeToUtf8(utf16), text);
     // A lone surrogate and an odd trailing byte do not break the conversion.
-    EXPECT_EQ(rt::Utf16LeToUtf8(std::string("\x00\xD8" "A\x00" "Z", 5)), "\uFFFDA");
+    EXPECT_EQ(rt::Utf16LeToUtf8(std::string("\x00\xD8"
+                                            "A\x00"
+                                            "Z",
+                                            5)),
+              "\uFFFDA");
 }
 
 TEST(CodePage, CharCountCountsCodePointsAndMalformedBytes) {

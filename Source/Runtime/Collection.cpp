@@ -29,7 +29,9 @@ const std::string& Collection::Item(std::string_view key) const {
     return items_[i].item;
 }
 
-bool Collection::Exists(std::string_view key) const { return IndexOfKey(key) != std::string::npos; }
+bool Collection::Exists(std::string_view key) const {
+    return IndexOfKey(key) != std::string::npos;
+}
 
 void Collection::Remove(std::int32_t index) {
     if (index < 1 || index > Count()) Raise(err::SubscriptOutOfRange);

@@ -9,7 +9,7 @@
 namespace rt {
 
 class Collection {
-public:
+  public:
     // Raises 457 when the key is already there.
     void Add(std::string item, std::string_view key = {});
     // Index from 1; raises 9 outside 1..Count.
@@ -23,7 +23,7 @@ public:
     std::int32_t Count() const noexcept { return static_cast<std::int32_t>(items_.size()); }
     void Clear() noexcept;
 
-private:
+  private:
     struct Entry {
         std::string item;
         std::string key;  // empty: added without a key

@@ -17,10 +17,15 @@ namespace rt {
 
 using DispId = std::int32_t;
 
-enum class CallType : std::uint16_t { Method = 1, PropertyGet = 2, PropertyLet = 4, PropertySet = 8 };
+enum class CallType : std::uint16_t {
+    Method = 1,
+    PropertyGet = 2,
+    PropertyLet = 4,
+    PropertySet = 8
+};
 
 class IDispatch {
-public:
+  public:
     virtual ~IDispatch() = default;
     // Raises 438 for a name the object does not have.
     virtual DispId GetIdOfName(std::string_view name) = 0;
@@ -49,7 +54,7 @@ Variant OptionalArg(std::span<Variant> args, std::size_t index);
 // late-bound calls (and, for controls, the property bag).
 template <class T>
 class DispatchTable {
-public:
+  public:
     using Handler = std::function<Variant(T&, CallType, std::span<Variant>)>;
     struct Member {
         std::string name;
@@ -82,7 +87,7 @@ public:
         return m->call(self, type, args);
     }
 
-private:
+  private:
     static bool NamesEqual(std::string_view a, std::string_view b);
     std::vector<Member> members_;
 };
@@ -97,7 +102,7 @@ bool DispatchTable<T>::NamesEqual(std::string_view a, std::string_view b) {
 // Base for classes that dispatch through a static table returned by T::Members().
 template <class T>
 class Dispatchable : public IDispatch {
-public:
+  public:
     DispId GetIdOfName(std::string_view name) override { return T::Members().IdOf(name); }
     Variant Invoke(DispId id, CallType type, std::span<Variant> args) override {
         return T::Members().Invoke(static_cast<T&>(*this), id, type, args);
@@ -106,14 +111,14 @@ public:
 
 // An object whose members are defined at run time: test doubles, script objects, small hosts.
 class DynamicObject : public IDispatch {
-public:
+  public:
     using Handler = std::function<Variant(std::span<Variant>)>;
     // Defines (or redefines) a member; ids are given in order of definition, from 1.
     DispId Define(std::string name, Handler handler);
     DispId GetIdOfName(std::string_view name) override;
     Variant Invoke(DispId id, CallType type, std::span<Variant> args) override;
 
-private:
+  private:
     struct Member {
         std::string name;
         Handler handler;

@@ -11,7 +11,7 @@ std::shared_ptr<R> MakeDefaultRole();
 
 template <class R>
 class Role {
-public:
+  public:
     // The installed implementation; the default one on first use.
     static R& Get() {
         auto& slot = Slot();
@@ -23,7 +23,7 @@ public:
         return std::exchange(Slot(), std::move(impl));
     }
 
-private:
+  private:
     static std::shared_ptr<R>& Slot() {
         static std::shared_ptr<R> slot;
         return slot;
@@ -33,13 +33,13 @@ private:
 // Installs an implementation for the scope and restores the previous one afterwards.
 template <class R>
 class ScopedRole {
-public:
+  public:
     explicit ScopedRole(std::shared_ptr<R> impl) : previous_(Role<R>::Install(std::move(impl))) {}
     ~ScopedRole() { Role<R>::Install(std::move(previous_)); }
     ScopedRole(const ScopedRole&) = delete;
     ScopedRole& operator=(const ScopedRole&) = delete;
 
-private:
+  private:
     std::shared_ptr<R> previous_;
 };
 

@@ -4,29 +4,52 @@ namespace rt {
 
 std::string StandardDescription(int number) {
     switch (number) {
-        case 3: return "Return without GoSub";
-        case 5: return "Invalid procedure call or argument";
-        case 6: return "Overflow";
-        case 7: return "Out of memory";
-        case 9: return "Subscript out of range";
-        case 11: return "Division by zero";
-        case 13: return "Type mismatch";
-        case 52: return "Bad file name or number";
-        case 53: return "File not found";
-        case 57: return "Device I/O error";
-        case 61: return "Disk full";
-        case 70: return "Permission denied";
-        case 75: return "Path/File access error";
-        case 76: return "Path not found";
-        case 91: return "Object variable or With block variable not set";
-        case 94: return "Invalid use of Null";
-        case 340: return "Control array element doesn't exist";
-        case 380: return "Invalid property value";
-        case 424: return "Object required";
-        case 438: return "Object doesn't support this property or method";
-        case 449: return "Argument not optional";
-        case 457: return "This key is already associated with an element of this collection";
-        default: return "Application-defined or object-defined error";
+        case 3:
+            return "Return without GoSub";
+        case 5:
+            return "Invalid procedure call or argument";
+        case 6:
+            return "Overflow";
+        case 7:
+            return "Out of memory";
+        case 9:
+            return "Subscript out of range";
+        case 11:
+            return "Division by zero";
+        case 13:
+            return "Type mismatch";
+        case 52:
+            return "Bad file name or number";
+        case 53:
+            return "File not found";
+        case 57:
+            return "Device I/O error";
+        case 61:
+            return "Disk full";
+        case 70:
+            return "Permission denied";
+        case 75:
+            return "Path/File access error";
+        case 76:
+            return "Path not found";
+        case 91:
+            return "Object variable or With block variable not set";
+        case 94:
+            return "Invalid use of Null";
+        case 340:
+            return "Control array element doesn't exist";
+        case 380:
+            return "Invalid property value";
+        case 424:
+            return "Object required";
+        case 438:
+            return "Object doesn't support this property or method";
+        case 449:
+            return "Argument not optional";
+        case 457:
+            return "This key is already associated with an element of this collection";
+        default:
+            return "Application-defined or object-defined error";
     }
 }
 

@@ -28,14 +28,14 @@ inline constexpr std::int32_t ObjectErrorBase = static_cast<std::int32_t>(0x8004
 std::string StandardDescription(int number);
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     RuntimeError(std::int32_t number, std::string description, std::string source = {});
 
     std::int32_t Number() const noexcept { return number_; }
     const std::string& Description() const noexcept { return description_; }
     const std::string& Source() const noexcept { return source_; }
 
-private:
+  private:
     std::int32_t number_;
     std::string description_;
     std::string source_;

@@ -23,11 +23,16 @@ char32_t LowerOf(char32_t cp) noexcept {
     if (cp >= 'A' && cp <= 'Z') return cp + 32;
     if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 32;
     switch (cp) {
-        case 0x160: return 0x161;
-        case 0x152: return 0x153;
-        case 0x17D: return 0x17E;
-        case 0x178: return 0xFF;
-        default: return cp;
+        case 0x160:
+            return 0x161;
+        case 0x152:
+            return 0x153;
+        case 0x17D:
+            return 0x17E;
+        case 0x178:
+            return 0xFF;
+        default:
+            return cp;
     }
 }
 
@@ -35,11 +40,16 @@ char32_t UpperOf(char32_t cp) noexcept {
     if (cp >= 'a' && cp <= 'z') return cp - 32;
     if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
     switch (cp) {
-        case 0x161: return 0x160;
-        case 0x153: return 0x152;
-        case 0x17E: return 0x17D;
-        case 0xFF: return 0x178;
-        default: return cp;
+        case 0x161:
+            return 0x160;
+        case 0x153:
+            return 0x152;
+        case 0x17E:
+            return 0x17D;
+        case 0xFF:
+            return 0x178;
+        default:
+            return cp;
     }
 }
 
@@ -153,8 +163,12 @@ std::int32_t InStrRevClassic(std::string_view text, std::string_view find, std::
     return at == std::string_view::npos ? 0 : CharPosOfByte(text, at);
 }
 
-std::string LCase(std::string_view text) { return MapCase(text, LowerOf); }
-std::string UCase(std::string_view text) { return MapCase(text, UpperOf); }
+std::string LCase(std::string_view text) {
+    return MapCase(text, LowerOf);
+}
+std::string UCase(std::string_view text) {
+    return MapCase(text, UpperOf);
+}
 
 int StrComp(std::string_view a, std::string_view b, Compare compare) {
     int r;
@@ -180,7 +194,9 @@ std::string RTrim(std::string_view text) {
     return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
 }
 
-std::string Trim(std::string_view text) { return LTrim(RTrim(text)); }
+std::string Trim(std::string_view text) {
+    return LTrim(RTrim(text));
+}
 
 double Val(std::string_view text) noexcept {
     // The classic reader ignores blanks, tabs and line feeds anywhere in the number.
@@ -227,11 +243,12 @@ double Val(std::string_view text) noexcept {
             number += compact[i++], digits = true;
     }
     if (!digits) return 0;
-    if (i < compact.size() && (compact[i] == 'e' || compact[i] == 'E' || compact[i] == 'd' ||
-                               compact[i] == 'D')) {
+    if (i < compact.size() &&
+        (compact[i] == 'e' || compact[i] == 'E' || compact[i] == 'd' || compact[i] == 'D')) {
         std::string exponent = "e";
         std::size_t j = i + 1;
-        if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) exponent += compact[j++];
+        if (j < compact.size() && (compact[j] == '+' || compact[j] == '-'))
+            exponent += compact[j++];
         bool expDigits = false;
         while (j < compact.size() && std::isdigit(static_cast<unsigned char>(compact[j])))
             exponent += compact[j++], expDigits = true;
@@ -297,7 +314,8 @@ std::string FormatNumber(double value, std::string_view pattern) {
     if (digits == "0") digits.clear();
 
     // Integer part: fill the pattern's digit places from the right.
-    const int places = static_cast<int>(std::count_if(intPattern.begin(), intPattern.end(), isDigit));
+    const int places =
+        static_cast<int>(std::count_if(intPattern.begin(), intPattern.end(), isDigit));
     const int zeroPlaces = static_cast<int>(std::count(intPattern.begin(), intPattern.end(), '0'));
     while (static_cast<int>(digits.size()) < zeroPlaces) digits.insert(digits.begin(), '0');
     std::string intText;
@@ -328,8 +346,8 @@ std::string FormatNumber(double value, std::string_view pattern) {
         int keep = decimals;
         for (int i = static_cast<int>(fracPattern.size()) - 1, d = decimals - 1; i >= 0; --i) {
             if (!isDigit(fracPattern[i])) continue;
-            if (fracPattern[i] == '#' && d < static_cast<int>(fraction.size()) && fraction[d] == '0' &&
-                d == keep - 1)
+            if (fracPattern[i] == '#' && d < static_cast<int>(fraction.size()) &&
+                fraction[d] == '0' && d == keep - 1)
                 --keep;
             else
                 break;

@@ -21,9 +21,13 @@ struct Overload : F... {
 template <class... F>
 Overload(F...) -> Overload<F...>;
 
-[[noreturn]] void TypeMismatch() { Raise(err::TypeMismatch); }
+[[noreturn]] void TypeMismatch() {
+    Raise(err::TypeMismatch);
+}
 
-double RoundHalfEven(double v) { return std::nearbyint(v); }  // default rounding mode is to-even
+double RoundHalfEven(double v) {
+    return std::nearbyint(v);
+}  // default rounding mode is to-even
 
 }  // namespace
 
@@ -36,8 +40,8 @@ bool ParseNumericText(std::string_view text, double& out) noexcept {
         if (kind != 'h' && kind != 'o') return false;
         for (std::size_t i = 2; i < t.size(); ++i) {
             const char c = static_cast<char>(t[i] | 0x20);
-            const bool ok = kind == 'h' ? std::isxdigit(static_cast<unsigned char>(c))
-                                        : (c >= '0' && c <= '7');
+            const bool ok =
+                kind == 'h' ? std::isxdigit(static_cast<unsigned char>(c)) : (c >= '0' && c <= '7');
             if (!ok) return false;
         }
         out = Val(t);
@@ -56,7 +60,8 @@ bool ParseNumericText(std::string_view text, double& out) noexcept {
         ++i;
         if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
         bool expDigits = false;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, expDigits = true;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
+            ++i, expDigits = true;
         if (!expDigits) return false;
     }
     if (i != t.size()) return false;

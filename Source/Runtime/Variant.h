@@ -39,7 +39,7 @@ enum class VarType : std::int16_t {
 };
 
 class Variant {
-public:
+  public:
     struct EmptyTag {
         bool operator==(const EmptyTag&) const = default;
     };
@@ -64,8 +64,8 @@ public:
     Variant(ObjectRef v) : value_(std::move(v)) {}
     Variant(Array v) : value_(std::make_shared<Array>(std::move(v))) {}
     template <class T>
-        requires std::is_base_of_v<IDispatch, T>
-    Variant(std::shared_ptr<T> v) : value_(ObjectRef(std::move(v))) {}
+    requires std::is_base_of_v<IDispatch, T> Variant(std::shared_ptr<T> v)
+        : value_(ObjectRef(std::move(v))) {}
 
     static Variant Null() { return Variant(NullTag{}); }
     static Variant Missing() { return Variant(MissingTag{}); }
@@ -83,16 +83,16 @@ public:
 
     // The classic conversions. Each raises 13 when the value cannot be converted (94 for a null
     // where a value is required) and 6 when it does not fit the target type.
-    std::string ToString() const;      // CStr
-    bool ToBool() const;               // CBool
-    std::int16_t ToInteger() const;    // CInt, rounding half to even
-    std::int32_t ToLong() const;       // CLng, rounding half to even
-    float ToSingle() const;            // CSng
-    double ToDouble() const;           // CDbl
-    Date ToDate() const;               // CDate
-    ObjectRef ToObject() const;        // the object, which may be Nothing
-    const Array& ToArray() const;      // raises 13 unless an array
-    Array& MutableArray();             // raises 13 unless an array; unshares it first
+    std::string ToString() const;    // CStr
+    bool ToBool() const;             // CBool
+    std::int16_t ToInteger() const;  // CInt, rounding half to even
+    std::int32_t ToLong() const;     // CLng, rounding half to even
+    float ToSingle() const;          // CSng
+    double ToDouble() const;         // CDbl
+    Date ToDate() const;             // CDate
+    ObjectRef ToObject() const;      // the object, which may be Nothing
+    const Array& ToArray() const;    // raises 13 unless an array
+    Array& MutableArray();           // raises 13 unless an array; unshares it first
 
     // The automation boolean of the value: VariantTrue or VariantFalse.
     std::int16_t ToAutomationBool() const { return ToBool() ? VariantTrue : VariantFalse; }
@@ -104,7 +104,7 @@ public:
 
     friend bool operator==(const Variant& a, const Variant& b);
 
-private:
+  private:
     explicit Variant(NullTag t) : value_(t) {}
     explicit Variant(MissingTag t) : value_(t) {}
 

@@ -8,7 +8,7 @@
 
 // What the library's modules need of the running add-in object.
 class AddInInstance {
-public:
+  public:
     virtual ~AddInInstance() = default;
     // The host application object held since AppInit (Nothing before and after).
     virtual rt::ObjectRef MainApplication() const = 0;
