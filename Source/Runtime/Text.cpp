@@ -292,72 +292,45 @@ std::string Str(double value) {
 
 std::string FormatNumber(double value, std::string_view pattern) {
     if (!std::isfinite(value)) return NumberText(value);
+    const auto isPlace = [](char c) { return c == '0' || c == '#'; };
+    const auto places = [](std::string_view part, auto pred) {
+        return static_cast<std::size_t>(std::count_if(part.begin(), part.end(), pred));
+    };
     const std::size_t dot = pattern.find('.');
     const std::string_view intPattern = pattern.substr(0, dot);
     const std::string_view fracPattern =
         dot == std::string_view::npos ? std::string_view() : pattern.substr(dot + 1);
-    const auto isDigit = [](char c) { return c == '0' || c == '#'; };
-    const int decimals =
-        static_cast<int>(std::count_if(fracPattern.begin(), fracPattern.end(), isDigit));
-    const bool grouping = intPattern.find(',') != std::string_view::npos;
+    const auto isZero = [](char c) { return c == '0'; };
+    const std::size_t decimals = places(fracPattern, isPlace);
+    const std::size_t shownDecimals = places(fracPattern, isZero);
+    const std::size_t shownDigits = places(intPattern, isZero);
 
     char buf[400];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, std::fabs(value));
+    std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(decimals), std::fabs(value));
     std::string digits = buf;
     std::string fraction;
     if (const std::size_t p = digits.find('.'); p != std::string::npos) {
         fraction = digits.substr(p + 1);
         digits.erase(p);
     }
-    const bool negative = value < 0 && (digits.find_first_not_of('0') != std::string::npos ||
-                                        fraction.find_first_not_of('0') != std::string::npos);
+    const bool negative =
+        value < 0 && (digits + fraction).find_first_not_of('0') != std::string::npos;
     if (digits == "0") digits.clear();
+    if (digits.size() < shownDigits) digits.insert(0, shownDigits - digits.size(), '0');
+    if (intPattern.find(',') != std::string_view::npos) {
+        for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+    }
+    // "#" places after the "0" places show only digits that are not trailing zeros.
+    while (fraction.size() > shownDecimals && fraction.back() == '0') fraction.pop_back();
 
-    // Integer part: fill the pattern's digit places from the right.
-    const int places =
-        static_cast<int>(std::count_if(intPattern.begin(), intPattern.end(), isDigit));
-    const int zeroPlaces = static_cast<int>(std::count(intPattern.begin(), intPattern.end(), '0'));
-    while (static_cast<int>(digits.size()) < zeroPlaces) digits.insert(digits.begin(), '0');
-    std::string intText;
-    if (grouping) {
-        for (std::size_t i = 0; i < digits.size(); ++i) {
-            if (i > 0 && (digits.size() - i) % 3 == 0) intText += ',';
-            intText += digits[i];
-        }
-    } else {
-        intText = digits;
-    }
-    std::string out;
-    // Literal characters of the integer pattern keep their place relative to the digits: put the
-    // leading literals (before the first digit place) in front and the rest after.
-    std::size_t firstPlace = intPattern.find_first_of("0#");
-    std::string prefix(intPattern.substr(0, std::min(firstPlace, intPattern.size())));
-    std::string suffix;
-    if (firstPlace != std::string_view::npos) {
-        const std::size_t lastPlace = intPattern.find_last_of("0#");
-        for (std::size_t i = firstPlace; i <= lastPlace; ++i)
-            if (!isDigit(intPattern[i]) && intPattern[i] != ',') prefix += intPattern[i];
-        suffix = std::string(intPattern.substr(lastPlace + 1));
-    }
-    (void)places;
-    out = (negative ? "-" : "") + prefix + intText + suffix;
-    if (dot != std::string_view::npos) {
-        // Trailing "#" places drop trailing zeros.
-        int keep = decimals;
-        for (int i = static_cast<int>(fracPattern.size()) - 1, d = decimals - 1; i >= 0; --i) {
-            if (!isDigit(fracPattern[i])) continue;
-            if (fracPattern[i] == '#' && d < static_cast<int>(fraction.size()) &&
-                fraction[d] == '0' && d == keep - 1)
-                --keep;
-            else
-                break;
-            --d;
-        }
-        if (keep > 0 || decimals == 0) out += '.';
-        out += fraction.substr(0, keep);
-        for (const char c : fracPattern)
-            if (!isDigit(c)) out += c;
-    }
+    // Characters before the first and after the last digit place are copied around the number.
+    const std::size_t firstPlace = std::min(intPattern.find_first_of("0#"), intPattern.size());
+    const std::size_t lastPlace = intPattern.find_last_of("0#");
+    std::string out = negative ? "-" : "";
+    out.append(intPattern.substr(0, firstPlace));
+    out.append(digits);
+    if (lastPlace != std::string_view::npos) out.append(intPattern.substr(lastPlace + 1));
+    if (dot != std::string_view::npos) out.append(".").append(fraction);
     return out;
 }
 
