@@ -54,7 +54,8 @@ std::string Str(double value);
 
 // Numeric formatting with a digit pattern: "0" is a digit that always shows, "#" one that shows
 // when significant, one "." for the decimals, "," in the integer part for thousands grouping;
-// other characters are copied. Format(42, "00000") gives "00042".
+// characters before the first and after the last digit place are copied.
+// FormatNumber(42, "00000") gives "00042".
 std::string FormatNumber(double value, std::string_view pattern);
 
 // Byte offset of the character at position `charPos` (from 1); text.size() past the end.
