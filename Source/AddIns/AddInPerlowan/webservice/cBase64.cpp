@@ -40,98 +40,51 @@ void StoreLittleEndian(char* out, std::uint64_t value, std::size_t bytes) noexce
     std::memcpy(out, &value, bytes);
 }
 
-// UTF-8 forms of all 256 bytes of the code page: up to three bytes packed from the low end.
-struct Utf8Forms {
-    std::array<std::uint32_t, 256> packed{};
-    std::array<std::uint8_t, 256> length{};
+// Each byte of the code page as UTF-8: the form's up to three bytes in memory order, its length in
+// the fourth byte. One four-byte store writes a form; the output pointer then moves on by the
+// length, so the next form overwrites the length byte and whatever was stored past the form.
+class Utf8Forms {
+  public:
     Utf8Forms() {
         for (std::size_t b = 0; b < 256; ++b) {
             std::string form;
             rt::AppendUtf8(form, rt::Win1252ToUnicode(static_cast<unsigned char>(b)));
-            length[b] = static_cast<std::uint8_t>(form.size());
-            for (std::size_t i = 0; i < form.size(); ++i)
-                packed[b] |= static_cast<std::uint32_t>(static_cast<unsigned char>(form[i]))
-                             << (8 * i);
-            if constexpr (std::endian::native == std::endian::big)
-                packed[b] = __builtin_bswap32(packed[b]);
+            std::array<unsigned char, 4> bytes{};
+            std::memcpy(bytes.data(), form.data(), form.size());
+            bytes[3] = static_cast<unsigned char>(form.size());
+            std::memcpy(&entries_[b], bytes.data(), 4);
         }
     }
+
+    // Writes the form of `byte` at `out`, using four bytes there; returns the end of the form.
+    char* Put(char* out, std::uint32_t byte) const noexcept {
+        const std::uint32_t entry = entries_[byte & 0xFF];
+        std::memcpy(out, &entry, 4);
+        return out + (std::endian::native == std::endian::little ? entry >> 24 : entry & 0xFF);
+    }
+
+  private:
+    std::array<std::uint32_t, 256> entries_{};
 };
 
-bool HasHighByte(std::uint64_t word) noexcept {
-    return (word & 0x8080808080808080ull) != 0;
-}
-
-// The 8-bit text of the bytes as UTF-8. Decoded data can be large and random: runs of ASCII are
-// copied eight bytes at a time, other bytes looked up without branches. The result is built from
-// small cache-resident pieces, so its memory is written once.
-std::string Win1252BytesToUtf8(std::string_view bytes) {
+// Writes the UTF-8 text of `count` bytes of the code page at `out`, which has room for three bytes
+// per byte and eight more; returns the end of the text. Runs of ASCII are copied eight bytes at a
+// time.
+char* Win1252ToUtf8(const unsigned char* bytes, std::size_t count, char* out) noexcept {
     static const Utf8Forms forms;
-    const std::size_t n = bytes.size();
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::size_t length = 0;
-    std::size_t at = 0;
-    for (; at + 8 <= n; at += 8) {
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
         std::uint64_t word;
-        std::memcpy(&word, in + at, 8);
-        if (!HasHighByte(word)) {
-            length += 8;
+        std::memcpy(&word, bytes + i, 8);
+        if ((word & 0x8080808080808080ull) == 0) {
+            std::memcpy(out, &word, 8);
+            out += 8;
             continue;
         }
-        for (std::size_t k = at; k < at + 8; ++k) length += forms.length[in[k]];
+        for (std::size_t k = i; k < i + 8; ++k) out = forms.Put(out, bytes[k]);
     }
-    for (; at < n; ++at) length += forms.length[in[at]];
-    if (length == n) return std::string(bytes);
-
-    constexpr std::size_t kPieceBytes = 1024;
-    // Three bytes at most per byte, and room for a four-byte store of the last one.
-    char piece[3 * kPieceBytes + 8];
-    std::string out;
-    out.reserve(length);
-    std::size_t i = 0;
-    while (i < n) {
-        char* o = piece;
-        const std::size_t end = std::min(n, i + kPieceBytes);
-        while (i < end) {
-            if (i + 8 <= end) {
-                std::uint64_t word;
-                std::memcpy(&word, in + i, 8);
-                if (!HasHighByte(word)) {
-                    std::memcpy(o, &word, 8);
-                    o += 8;
-                    i += 8;
-                    continue;
-                }
-            }
-            const std::size_t wordEnd = std::min(end, i + 8);
-            for (; i < wordEnd; ++i) {
-                std::memcpy(o, &forms.packed[in[i]], 4);
-                o += forms.length[in[i]];
-            }
-        }
-        out.append(piece, static_cast<std::size_t>(o - piece));
-    }
+    for (; i < count; ++i) out = forms.Put(out, bytes[i]);
     return out;
-}
-
-// Two characters per lookup, indexed by the pair's bytes (first in the low byte): the bits of
-// characters 1-2 and of characters 3-4 of a group in their places within the three output bytes.
-// Derived from the shifted single-character tables; the same for every coder.
-struct PairTables {
-    std::array<std::uint32_t, 65536> front{}, back{};
-    explicit PairTables(const std::array<std::array<std::uint32_t, 256>, 4>& d) {
-        for (std::size_t pair = 0; pair < 65536; ++pair) {
-            front[pair] = d[0][pair & 0xFF] | d[1][pair >> 8];
-            back[pair] = d[2][pair & 0xFF] | d[3][pair >> 8];
-        }
-    }
-};
-
-std::uint64_t LoadLittleEndian64(const std::uint8_t* p) noexcept {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
-    return word;
 }
 
 // Nearest integer to full / 4 * 3, a half going to the even neighbour.
@@ -232,32 +185,53 @@ std::string cBase64::Decode(std::string& ptText) const {
     if (groups * 4 > n || groups * 3 + pad > resultBytes || (pad > 0 && n < 4))
         rt::Raise(rt::err::SubscriptOutOfRange, "cBase64");
 
-    // Room for the groups' eight-byte stores; what the groups do not reach is zeroed below.
-    const std::unique_ptr<char[]> raw(new char[resultBytes + 8]);
-    char* o = raw.get();
+    // The result is assembled from pieces of decoded bytes small enough to stay in the cache, so
+    // that its memory is written once. A piece of ASCII bytes is already UTF-8; other pieces go
+    // through the code page's forms, at most three bytes of UTF-8 per byte, with runs of ASCII
+    // copied eight bytes at a time. Both buffers have room for one more store.
+    constexpr std::size_t kGroupsPerPiece = 1024;
+    unsigned char raw[kGroupsPerPiece * 3 + 4];
+    char utf8[kGroupsPerPiece * 9 + 8];
+    std::string out;
+    out.reserve(resultBytes);
+    bool widened = false;
     const auto& d = decodeShifted_;
-    const auto group = [&](const std::uint8_t* p) -> std::uint32_t {
-        return d[0][p[0]] | d[1][p[1]] | d[2][p[2]] | d[3][p[3]];
+    const auto append = [&](std::size_t count) {
+        const std::string_view bytes(reinterpret_cast<const char*>(raw), count);
+        if (IsAscii(bytes)) {
+            out.append(bytes);
+            return;
+        }
+        if (!widened) {
+            // Grown once: the bytes so far were ASCII, one byte each.
+            widened = true;
+            out.reserve(out.size() + 3 * (resultBytes - out.size()));
+        }
+        const char* end = Win1252ToUtf8(raw, count, utf8);
+        out.append(utf8, static_cast<std::size_t>(end - utf8));
     };
-    static const PairTables pairs(decodeShifted_);
-    std::size_t g = 0;
-    for (; g + 2 <= groups; g += 2, o += 6) {
-        const std::uint64_t w = LoadLittleEndian64(in + 4 * g);
-        const std::uint64_t first = pairs.front[w & 0xFFFF] | pairs.back[(w >> 16) & 0xFFFF];
-        const std::uint64_t second = pairs.front[(w >> 32) & 0xFFFF] | pairs.back[w >> 48];
-        StoreLittleEndian(o, first | second << 24, 8);
+    for (std::size_t g = 0; g < groups;) {
+        const std::size_t pieceEnd = std::min(groups, g + kGroupsPerPiece);
+        unsigned char* r = raw;
+        for (; g < pieceEnd; ++g, r += 3) {
+            const std::uint8_t* p = in + 4 * g;
+            StoreLittleEndian(reinterpret_cast<char*>(r),
+                              d[0][p[0]] | d[1][p[1]] | d[2][p[2]] | d[3][p[3]], 4);
+        }
+        append(static_cast<std::size_t>(r - raw));
     }
-    for (; g < groups; ++g, o += 3) StoreLittleEndian(o, group(in + 4 * g), 4);
+    // The closing group's bytes, then zero bytes up to the result's length.
+    const std::size_t rest = resultBytes - groups * 3;
+    std::memset(raw, 0, rest);
     if (pad > 0) {
-        const std::uint8_t* last = in + n - 4;
-        const std::uint32_t c0 = decodeTable_[last[0]], c1 = decodeTable_[last[1]];
-        o[0] = static_cast<char>((c0 << 2) | ((c1 >> 4) & 3));
+        const std::uint8_t* p = in + n - 4;
+        const std::uint32_t c0 = decodeTable_[p[0]], c1 = decodeTable_[p[1]];
+        raw[0] = static_cast<unsigned char>((c0 << 2) | ((c1 >> 4) & 3));
         if (pad == 2) {
-            const std::uint32_t c2 = decodeTable_[last[2]];
-            o[1] = static_cast<char>(((c1 & 15) << 4) | ((c2 >> 2) & 15));
+            const std::uint32_t c2 = decodeTable_[p[2]];
+            raw[1] = static_cast<unsigned char>(((c1 & 15) << 4) | ((c2 >> 2) & 15));
         }
     }
-    const std::size_t written = groups * 3 + pad;
-    std::memset(raw.get() + written, 0, resultBytes - written);
-    return Win1252BytesToUtf8(std::string_view(raw.get(), resultBytes));
+    append(rest);
+    return out;
 }

@@ -157,6 +157,27 @@ TEST(cBase64, DecodeRaisesNineWhenTheGroupsReachPastTheEnd) {
     EXPECT_EQ(DecodeError("Zm9vYmFy"), 0);
 }
 
+TEST(cBase64, LongTextsRoundTripWhereAsciiAndOtherCharactersAlternate) {
+    // Runs long enough to span many thousand decoded bytes each: ASCII only, then umlauts and
+    // three-byte characters, then ASCII again, in every order.
+    const std::string ascii(10000, 'x');
+    std::string wide;
+    while (wide.size() < 10000) wide += "ä€ß„x";
+    const std::vector<std::string> rows = {
+        ascii + wide,        wide + ascii, ascii + wide + ascii,
+        wide + ascii + wide, ascii + "é",  "é" + ascii,
+    };
+    cBase64 coder;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i));
+        std::string text = rows[i];
+        std::string encoded = coder.Encode(text);
+        const std::string decoded = coder.Decode(encoded);
+        EXPECT_EQ(decoded.size(), text.size());
+        EXPECT_TRUE(decoded == text);
+    }
+}
+
 TEST(cBase64, LargeInputsRoundTrip) {
     std::vector<std::uint8_t> bytes(1 << 20);
     std::uint32_t seed = 12345;
