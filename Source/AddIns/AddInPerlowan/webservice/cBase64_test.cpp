@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,29 @@ std::string ReferenceEncode(const std::string& bytes) {
     for (std::size_t i = 0; i < bits.size(); i += 6)
         out += alphabet[std::stoi(bits.substr(i, 6), nullptr, 2)];
     while (out.size() % 4 != 0) out += '=';
+    return out;
+}
+
+// The matching bit-by-bit decoder for texts of whole groups of four: characters outside the
+// alphabet count as 0; a closing "==" leaves one byte of the last group, a closing "=" two.
+std::string ReferenceDecode(const std::string& text) {
+    static const std::string alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::size_t n = text.size();
+    std::size_t lastGroupBytes = 3;
+    if (n >= 4 && text[n - 1] == '=') lastGroupBytes = text[n - 2] == '=' ? 1 : 2;
+    std::string out;
+    for (std::size_t group = 0; group < n; group += 4) {
+        std::string bits;
+        for (std::size_t i = group; i < group + 4; ++i) {
+            const std::size_t value = alphabet.find(text[i]);
+            for (int b = 5; b >= 0; --b)
+                bits += value != std::string::npos && ((value >> b) & 1) ? '1' : '0';
+        }
+        const std::size_t bytes = group + 4 == n ? lastGroupBytes : 3;
+        for (std::size_t k = 0; k < bytes; ++k)
+            out += static_cast<char>(std::stoi(bits.substr(8 * k, 8), nullptr, 2));
+    }
     return out;
 }
 
@@ -191,6 +215,56 @@ TEST(cBase64, LargeInputsRoundTrip) {
     EXPECT_EQ(encoded.find_first_of("\r\n"), std::string::npos);
     const std::string decoded = rt::Utf8ToWin1252(coder.Decode(encoded));
     EXPECT_TRUE(decoded == std::string(bytes.begin(), bytes.end()));
+}
+
+TEST(cBase64, DecodeAgreesWithTheReferenceOnRandomTextsWithStrayCharacters) {
+    // Random bytes encoded, then some characters replaced by any byte of the code page, so that
+    // blocks of groups with and without characters outside the alphabet mix at every position.
+    std::mt19937 random(20261205);
+    const auto randomBytes = [&](std::size_t n) {
+        std::vector<std::uint8_t> bytes(n);
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+        return bytes;
+    };
+    std::vector<std::size_t> byteCounts;
+    for (std::size_t n = 0; n <= 225; ++n) byteCounts.push_back(n);  // up to 300 characters
+    for (std::size_t n : {3071u, 3072u, 3073u, 10000u, 10001u, 10002u, 24577u})
+        byteCounts.push_back(n);
+    cBase64 coder;
+    int row = 0;
+    for (const std::size_t count : byteCounts) {
+        const std::vector<std::uint8_t> bytes = randomBytes(count);
+        const std::string clean = coder.EncodeBytes(bytes);
+        for (const std::size_t strays : {std::size_t{0}, std::size_t{1}, std::size_t{3},
+                                         clean.size() / 40 + 1, clean.size()}) {
+            SCOPED_TRACE("row " + std::to_string(++row) + ": " + std::to_string(count) +
+                         " bytes, " + std::to_string(strays) + " stray characters");
+            std::string text = clean;
+            for (std::size_t k = 0; k < strays && !text.empty(); ++k)
+                text[random() % text.size()] = static_cast<char>(random());
+            std::string input = rt::Win1252ToUtf8(text);
+            const std::string decoded = coder.Decode(input);
+            ASSERT_TRUE(decoded == rt::Win1252ToUtf8(ReferenceDecode(text)));
+            if (strays == 0) {
+                ASSERT_TRUE(decoded == rt::Win1252ToUtf8(std::string(bytes.begin(), bytes.end())));
+            }
+        }
+    }
+}
+
+TEST(cBase64, DecodeReadsEveryCharacterAtEveryPlaceOfABlock) {
+    // Each byte of the code page at each of 40 places in a text of ten groups.
+    cBase64 coder;
+    for (int c = 0; c < 256; ++c) {
+        for (std::size_t place = 0; place < 40; ++place) {
+            std::string text(40, 'B');
+            text[place] = static_cast<char>(c);
+            if (text.back() == '=') continue;  // a closing "=" shortens the result instead
+            SCOPED_TRACE("character " + std::to_string(c) + " at " + std::to_string(place));
+            std::string input = rt::Win1252ToUtf8(text);
+            ASSERT_TRUE(coder.Decode(input) == rt::Win1252ToUtf8(ReferenceDecode(text)));
+        }
+    }
 }
 
 }  // namespace
