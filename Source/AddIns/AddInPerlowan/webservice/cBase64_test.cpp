@@ -156,6 +156,7 @@ TEST(cBase64, DecodeDoesNotValidate) {
         {"AB", std::string(2, '\0')},
         {"ABC", std::string(2, '\0')},
         {"Zm9v====", std::string("foo\0", 4)},  // "==" at the end: one byte from "=="
+        {"Zm9vYä==", "foo`"},  // groups counted in the code page, where "ä" is one byte
     };
     cBase64 coder;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -173,6 +174,7 @@ TEST(cBase64, DecodeRaisesNineWhenTheGroupsReachPastTheEnd) {
         "Zm9vY",         // the second group reads past the end
         "Zm9vYg==x",     // a third group past the end
         "Zm9v\r\nYg==",  // line breaks are not skipped; the groups outgrow the result
+        "Zm9vä",         // five characters in the code page
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
