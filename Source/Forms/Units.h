@@ -3,6 +3,8 @@
 // states and the error numbers the controls raise.
 #include <cstdint>
 
+#include "KeyState.h"
+
 namespace forms {
 
 // An automation colour: 0x00BBGGRR, or a system colour with the high bit set.
@@ -39,26 +41,26 @@ inline constexpr std::int16_t Ctrl = 2;
 inline constexpr std::int16_t Alt = 4;
 }  // namespace shift
 
-// Virtual key codes the toolkit itself acts on.
+// Key codes of the key events: the virtual keys of the key-state role.
 namespace key {
-inline constexpr std::int16_t Back = 8;
-inline constexpr std::int16_t Tab = 9;
-inline constexpr std::int16_t Return = 13;
-inline constexpr std::int16_t ShiftKey = 16;
-inline constexpr std::int16_t Control = 17;
-inline constexpr std::int16_t Menu = 18;  // Alt
-inline constexpr std::int16_t Escape = 27;
-inline constexpr std::int16_t Space = 32;
-inline constexpr std::int16_t PageUp = 33;
-inline constexpr std::int16_t PageDown = 34;
-inline constexpr std::int16_t End = 35;
-inline constexpr std::int16_t Home = 36;
-inline constexpr std::int16_t Left = 37;
-inline constexpr std::int16_t Up = 38;
-inline constexpr std::int16_t Right = 39;
-inline constexpr std::int16_t Down = 40;
-inline constexpr std::int16_t Delete = 46;
-inline constexpr std::int16_t F2 = 113;
+inline constexpr std::int16_t Back = platform::VK_BACK;
+inline constexpr std::int16_t Tab = platform::VK_TAB;
+inline constexpr std::int16_t Return = platform::VK_RETURN;
+inline constexpr std::int16_t ShiftKey = platform::VK_SHIFT;
+inline constexpr std::int16_t Control = platform::VK_CONTROL;
+inline constexpr std::int16_t Menu = platform::VK_MENU;
+inline constexpr std::int16_t Escape = platform::VK_ESCAPE;
+inline constexpr std::int16_t Space = platform::VK_SPACE;
+inline constexpr std::int16_t PageUp = platform::VK_PRIOR;
+inline constexpr std::int16_t PageDown = platform::VK_NEXT;
+inline constexpr std::int16_t End = platform::VK_END;
+inline constexpr std::int16_t Home = platform::VK_HOME;
+inline constexpr std::int16_t Left = platform::VK_LEFT;
+inline constexpr std::int16_t Up = platform::VK_UP;
+inline constexpr std::int16_t Right = platform::VK_RIGHT;
+inline constexpr std::int16_t Down = platform::VK_DOWN;
+inline constexpr std::int16_t Delete = platform::VK_DELETE;
+inline constexpr std::int16_t F2 = platform::VK_F2;
 }  // namespace key
 
 // Scale units: twips per pixel of the screen (96 dots per inch).
