@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TimeZone_test.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -52,26 +54,8 @@ TEST(FileTime, ToSystemTimeGivesCalendarParts) {
 }
 
 class LocalZone : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        hadTz_ = tz != nullptr;
-        if (hadTz_) savedTz_ = tz;
-        ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-        ::tzset();
-    }
-    void TearDown() override {
-        if (hadTz_) {
-            ::setenv("TZ", savedTz_.c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
   private:
-    bool hadTz_ = false;
-    std::string savedTz_;
+    platform::testing::ScopedTimeZone zone_;
 };
 
 TEST_F(LocalZone, LocalFileTimeUsesTheOffsetAtThatInstant) {

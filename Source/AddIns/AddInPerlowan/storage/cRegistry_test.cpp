@@ -1,7 +1,9 @@
 #include "cRegistry.h"
 
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include "TimeZone_test.h"
 
 #include <climits>
 #include <cstdlib>
@@ -55,19 +57,8 @@ class cRegistryTest : public ::testing::Test {
         gTicks = TicksOf(2026, 7, 15, 10, 20, 30) + 9'999'999;
         store_ = platform::MakeFileRegistry(folder_.string(), &FakeNow);
         role_ = std::make_unique<rt::ScopedRole<Registry>>(store_);
-        const char* tz = std::getenv("TZ");
-        hadTz_ = tz != nullptr;
-        if (hadTz_) savedTz_ = tz;
-        ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-        ::tzset();
     }
     void TearDown() override {
-        if (hadTz_) {
-            ::setenv("TZ", savedTz_.c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
         role_.reset();
         fs::remove_all(folder_);
     }
@@ -99,8 +90,7 @@ class cRegistryTest : public ::testing::Test {
     fs::path folder_;
     std::shared_ptr<Registry> store_;
     std::unique_ptr<rt::ScopedRole<Registry>> role_;
-    bool hadTz_ = false;
-    std::string savedTz_;
+    platform::testing::ScopedTimeZone zone_;
 };
 
 TEST_F(cRegistryTest, SettersCreateEveryLevelAndStoreTheirBytes) {
