@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TimeZone_test.h"
+#include "FileTime_test.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -11,17 +11,7 @@
 namespace platform {
 namespace {
 
-// Ticks of a UTC calendar time, computed through the C library as an independent reference.
-std::uint64_t TicksOf(int year, int month, int day, int hour, int minute, int second) {
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    return kUnixEpochTicks + static_cast<std::uint64_t>(::timegm(&parts)) * 10'000'000;
-}
+using platform::testing::TicksOf;
 
 TEST(FileTime, ToSystemTimeGivesCalendarParts) {
     struct Row {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
-#include "TimeZone_test.h"
+#include "FileTime_test.h"
 
 #include <climits>
 #include <cstdlib>
@@ -31,17 +31,7 @@ platform::FileTime FakeNow() {
     return platform::FileTime::FromTicks(gTicks);
 }
 
-// File-time ticks of a UTC calendar time, through the C library.
-std::uint64_t TicksOf(int year, int month, int day, int hour, int minute, int second) {
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    return platform::kUnixEpochTicks + static_cast<std::uint64_t>(::timegm(&parts)) * 10'000'000;
-}
+using platform::testing::TicksOf;
 
 rt::Date LocalDate(int year, int month, int day, int hour, int minute, int second) {
     return rt::Date{rt::DateSerial(year, month, day).serial +
