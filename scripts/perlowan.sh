@@ -39,6 +39,11 @@ install_packages() {
 configure_and_build() {
   local dir=$1
   shift
+  # ccache, where installed, keeps rebuilds of several checkouts of the tree cheap.
+  if command -v ccache >/dev/null 2>&1; then
+    export CCACHE_BASEDIR="$root"
+    set -- -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
+  fi
   cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
   cmake --build "$root/$dir" -j "$jobs"
 }
