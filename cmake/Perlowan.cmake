@@ -6,9 +6,9 @@ function(perlowan_test name)
   endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  target_compile_definitions(${name} PRIVATE
-    PERLOWAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    PERLOWAN_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared")
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} perlowan_test_support
+                        GTest::gtest GTest::gmock GTest::gtest_main)
+  # Test data lives in the repository only.
+  target_compile_definitions(${name} PRIVATE PERLOWAN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()

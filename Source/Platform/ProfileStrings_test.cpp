@@ -1,6 +1,7 @@
 #include "ProfileStrings.h"
 
 #include "CodePage.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -176,10 +177,11 @@ TEST_F(ProfileStringsTest, AFolderOrAnUnreadableFileIsLeftAlone) {
 
     fs::remove(path_);
     WriteBytes("[a]\r\nk=1\r\n");
-    fs::permissions(path_, fs::perms::owner_write);
-    if (::access(path_.c_str(), R_OK) == 0) GTEST_SKIP() << "running with read access to all";
-    EXPECT_FALSE(platform::Profile().WritePrivateProfileStringA("a", "k", "v", path_));
-    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    testsupport::AsUnprivilegedUser(dir_, [&] {
+        fs::permissions(path_, fs::perms::owner_write);
+        EXPECT_FALSE(platform::Profile().WritePrivateProfileStringA("a", "k", "v", path_));
+        fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    });
     EXPECT_EQ(ReadBytes(), std::optional<std::string>("[a]\r\nk=1\r\n"));
 }
 

@@ -16,6 +16,7 @@
 #include "ProfileStrings.h"
 #include "Role.h"
 #include "RuntimeError.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -650,17 +651,18 @@ TEST_F(IniFileTest, AnUnreadableFileOrAFolderIsNeverReplaced) {
     fs::remove(path_);
     const std::string file = Lines({"[a]", "k=1"});
     WriteFile(path_, file);
-    fs::permissions(path_, fs::perms::owner_write);
-    if (::access(path_.c_str(), R_OK) == 0) GTEST_SKIP() << "running with read access to all";
-    cIniFile ini;
-    ini.IniFile(path_);
-    ini.Save("a", "k", std::string("2"));
-    ini.RemoveKey("a", "k");
-    EXPECT_FALSE(ini.RebuildIniStructure());
-    ini.Offline(true);
-    ini.Save("a", "n", std::string("2"));
-    ini.SaveOfflineToFile();
-    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    testsupport::AsUnprivilegedUser(dir_, [&] {
+        fs::permissions(path_, fs::perms::owner_write);
+        cIniFile ini;
+        ini.IniFile(path_);
+        ini.Save("a", "k", std::string("2"));
+        ini.RemoveKey("a", "k");
+        EXPECT_FALSE(ini.RebuildIniStructure());
+        ini.Offline(true);
+        ini.Save("a", "n", std::string("2"));
+        ini.SaveOfflineToFile();
+        fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    });
     EXPECT_EQ(ReadFile(path_), file);
 }
 

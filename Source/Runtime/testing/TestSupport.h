@@ -1,0 +1,48 @@
+#pragma once
+// Helpers shared by the test programs: files, temporary folders, and running a case as an
+// unprivileged user when the suite runs as root.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+// The bytes of a file, or nothing when it cannot be opened.
+std::optional<std::string> ReadFileIfAny(const std::filesystem::path& path);
+
+// The bytes of a file; a file that cannot be read throws, which fails the test.
+std::string ReadFile(const std::filesystem::path& path);
+
+// Creates or replaces a file with exactly these bytes; throws when it cannot.
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+
+// A fresh folder below the test temporary folder, removed with everything in it at the end of
+// the scope, whatever permissions a test left on it.
+class TempFolder {
+  public:
+    explicit TempFolder(std::string_view prefix = "perlowan");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path operator/(const std::filesystem::path& name) const {
+        return path_ / name;
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// The user and group that AsUnprivilegedUser switches to when the suite runs as root.
+inline constexpr unsigned kUnprivilegedId = 65534;
+
+// Runs `body` as a user whom file permissions bind. Not as root, that is the current user and
+// the body runs in this process. As root, `folder` and everything in it is handed to the
+// unprivileged user, the body runs in a child process that has dropped to that user, every
+// failed assertion of the child is reported here, and the folder is handed back afterwards.
+void AsUnprivilegedUser(const std::filesystem::path& folder, const std::function<void()>& body);
+
+}  // namespace testsupport
