@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One entry for building and running Perlowan on Debian 12.
 #   perlowan.sh demo   install what is missing, build, run the demo
-#   perlowan.sh test   install what is missing, build and run every test, normal and sanitized
+#   perlowan.sh test   install what is missing, build and run every test, normal and sanitized,
+#                      then each fuzz target for 20 s
 #   perlowan.sh bench  build the benchmarks and run them
 #   perlowan.sh fuzz [seconds]  build the libFuzzer targets with clang and run each briefly
 set -euo pipefail
@@ -53,6 +54,44 @@ run_tests() {
   ctest --test-dir "$root/$dir" -j "$jobs" --output-on-failure --timeout 300
 }
 
+# run_fuzz <seconds>: the libFuzzer targets, built with clang, each run for <seconds>
+# from its seeds in fuzz/seeds/ and the corpus it grew before; a crash, a sanitizer report or a
+# time-out fails the command and leaves the input in build-fuzz/artifacts/.
+run_fuzz() {
+  local seconds=$1
+  CC=clang CXX=clang++ configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=Debug \
+    -DPERLOWAN_TESTS=OFF -DPERLOWAN_FUZZ=ON
+  local f name corpus artifacts seeds extra ran=0
+  for f in "$root"/build-fuzz/bin/fuzz_*; do
+    [ -x "$f" ] || continue
+    name=$(basename "$f")
+    corpus="$root/build-fuzz/corpus/$name"
+    artifacts="$root/build-fuzz/artifacts/$name/"
+    mkdir -p "$corpus" "$artifacts"
+    seeds=()
+    [ -d "$root/fuzz/seeds/${name#fuzz_}" ] && seeds+=("$root/fuzz/seeds/${name#fuzz_}")
+    # More seed folders elsewhere in the repository, one path relative to its root per line.
+    if [ -f "$root/fuzz/seeds/${name#fuzz_}.paths" ]; then
+      while read -r extra; do
+        [ -n "$extra" ] || continue
+        if [ ! -d "$root/$extra" ]; then
+          echo "perlowan: seed folder $extra of $name is missing" >&2
+          return 1
+        fi
+        seeds+=("$root/$extra")
+      done < "$root/fuzz/seeds/${name#fuzz_}.paths"
+    fi
+    echo "perlowan: $name for ${seconds}s"
+    "$f" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$artifacts" "$corpus" "${seeds[@]}"
+    ran=$((ran + 1))
+  done
+  if [ "$ran" -eq 0 ]; then
+    echo "perlowan: no fuzz targets were built" >&2
+    return 1
+  fi
+}
+
 case "${1:-}" in
   demo)
     install_packages
@@ -66,6 +105,8 @@ case "${1:-}" in
     echo "perlowan: sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer)"
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPERLOWAN_SANITIZE=ON
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+    echo "perlowan: fuzz targets, 20 s each"
+    run_fuzz 20
     ;;
   bench)
     install_packages
@@ -76,26 +117,7 @@ case "${1:-}" in
     ;;
   fuzz)
     install_packages
-    seconds=${2:-30}
-    CC=clang CXX=clang++ configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=Debug \
-      -DPERLOWAN_TESTS=OFF -DPERLOWAN_FUZZ=ON
-    for f in "$root"/build-fuzz/bin/fuzz_*; do
-      [ -x "$f" ] || continue
-      name=$(basename "$f")
-      corpus="$root/build-fuzz/corpus/$name"
-      artifacts="$root/build-fuzz/artifacts/$name/"
-      mkdir -p "$corpus" "$artifacts"
-      seeds=("$root/fuzz/seeds/${name#fuzz_}")
-      [ -d "${seeds[0]}" ] || seeds=()
-      # More seed folders outside the repository, one path relative to it per line.
-      if [ -f "$root/fuzz/seeds/${name#fuzz_}.paths" ]; then
-        while read -r extra; do
-          if [ -d "$root/$extra" ]; then seeds+=("$root/$extra"); fi
-        done < "$root/fuzz/seeds/${name#fuzz_}.paths"
-      fi
-      echo "perlowan: $name for ${seconds}s"
-      "$f" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" "${seeds[@]}"
-    done
+    run_fuzz "${2:-30}"
     ;;
   *)
     echo "usage: $0 demo|test|bench|fuzz [seconds]" >&2

@@ -1,6 +1,9 @@
 #include "DispatchAdapters.h"
 
 #include <cstdio>
+#include <string>
+
+#include "Debug.h"
 
 namespace com {
 
@@ -45,7 +48,9 @@ HResult DispatchServer::GetIDsOfNames(std::string_view name, rt::DispId* id) {
     try {
         *id = target_->GetIdOfName(name);
         return S_OK;
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("component", "no member " + std::string(name) + ": error " +
+                                        std::to_string(e.Number()) + " " + e.Description());
         return DISP_E_UNKNOWNNAME;
     }
 }
@@ -61,6 +66,10 @@ HResult DispatchServer::Invoke(rt::DispId id, rt::CallType type, rt::Variant* ar
             excep->number = e.Number();
             excep->source = e.Source();
             excep->description = e.Description();
+        } else {
+            PERLOWAN_DEBUG("component", "error of member " + std::to_string(id) +
+                                            " lost, the caller takes no details: error " +
+                                            std::to_string(e.Number()) + " " + e.Description());
         }
         return DISP_E_EXCEPTION;
     }

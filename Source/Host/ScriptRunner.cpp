@@ -11,6 +11,7 @@
 #include "ComboBox.h"
 #include "Container.h"
 #include "DateTime.h"
+#include "Debug.h"
 #include "Form.h"
 #include "InputSimulator.h"
 #include "TextBox.h"
@@ -244,8 +245,10 @@ void ScriptRunner::Execute(const std::string& line) {
             try {
                 const rt::Variant value = rt::GetProperty(target.Object(), property);
                 out_ << "  " << property << " = " << LogValue(value) << '\n';
-            } catch (const rt::RuntimeError&) {
+            } catch (const rt::RuntimeError& e) {
                 // The kind has no such property.
+                PERLOWAN_DEBUG("host", std::string("dump of ") + words[1] + " without " + property +
+                                           ": error " + std::to_string(e.Number()));
             }
         }
         if (auto* list = dynamic_cast<forms::ComboBox*>(&target))

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "HttpHead.h"
 #include "Text.h"
 
 namespace platform {
@@ -50,15 +51,7 @@ std::string RequestTarget(std::string_view path) {
     return target;
 }
 
-std::string_view WithoutLineEnd(std::string_view line) {
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
-    return line;
-}
-
-std::string HeaderName(std::string_view line) {
-    const std::size_t colon = line.find(':');
-    return rt::LCase(rt::Trim(line.substr(0, colon)));
-}
+using http::HeaderName;
 
 struct SharedSettings {
     HttpTimeouts timeouts;
@@ -86,18 +79,7 @@ class CurlRequest final : public HttpRequest {
     CurlRequest(const CurlRequest&) = delete;
     CurlRequest& operator=(const CurlRequest&) = delete;
 
-    void AddHeaders(std::string_view lines) override {
-        while (!lines.empty()) {
-            const std::size_t lf = lines.find('\n');
-            const std::string_view line = WithoutLineEnd(
-                lines.substr(0, lf == std::string_view::npos ? lines.size() : lf + 1));
-            lines.remove_prefix(lf == std::string_view::npos ? lines.size() : lf + 1);
-            if (rt::Trim(line).empty() || line.find(':') == std::string_view::npos) continue;
-            const std::string name = HeaderName(line);
-            std::erase_if(headers_, [&](const std::string& h) { return HeaderName(h) == name; });
-            headers_.emplace_back(line);
-        }
-    }
+    void AddHeaders(std::string_view lines) override { http::AddHeaderLines(headers_, lines); }
 
     bool Send(std::string_view body) override {
         if (sent_) return false;
@@ -108,8 +90,8 @@ class CurlRequest final : public HttpRequest {
             return false;
         }
         lastProgress_ = SteadyClock::now();
-        Pump([this] { return headersDone_; });
-        return headersDone_;
+        Pump([this] { return head_.done; });
+        return head_.done;
     }
 
     std::size_t Read(char* buffer, std::size_t size) override {
@@ -131,8 +113,8 @@ class CurlRequest final : public HttpRequest {
         return filled;
     }
 
-    std::int32_t StatusCode() override { return statusCode_; }
-    std::string StatusText() override { return statusText_; }
+    std::int32_t StatusCode() override { return head_.statusCode; }
+    std::string StatusText() override { return head_.statusText; }
 
   private:
     bool Prepare() {
@@ -193,7 +175,7 @@ class CurlRequest final : public HttpRequest {
     // Milliseconds without progress after which the current wait fails; 0 = no limit.
     std::int32_t IdleLimit() const {
         if (!connected_) return timeouts_.connectMs;
-        if (statusCode_ == 0) {
+        if (head_.statusCode == 0) {
             if (timeouts_.sendMs <= 0 || timeouts_.receiveMs <= 0) return 0;
             return std::max(timeouts_.sendMs, timeouts_.receiveMs);
         }
@@ -236,30 +218,14 @@ class CurlRequest final : public HttpRequest {
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
         auto& r = *static_cast<CurlRequest*>(self);
         r.lastProgress_ = SteadyClock::now();
-        const std::string_view line = WithoutLineEnd(std::string_view(data, size * count));
-        if (line.starts_with("HTTP/")) {
-            // "HTTP/1.0 404 Not Found": the code after the first blank, the reason after the next.
-            std::string_view rest = line.substr(std::min(line.find(' '), line.size()));
-            rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
-            const std::size_t end = std::min(rest.find(' '), rest.size());
-            std::int32_t code = 0;
-            for (const char c : rest.substr(0, end)) {
-                if (c < '0' || c > '9' || code > 99999) break;
-                code = code * 10 + (c - '0');
-            }
-            r.statusCode_ = code;
-            r.statusText_ = rt::Win1252ToUtf8(rt::Trim(rest.substr(end)));
-            r.headersDone_ = false;
-        } else if (line.empty() && (r.statusCode_ >= 200 || r.statusCode_ < 100)) {
-            r.headersDone_ = true;
-        }
+        r.head_.OnLine(std::string_view(data, size * count));
         return size * count;
     }
 
     static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
         auto& r = *static_cast<CurlRequest*>(self);
         r.lastProgress_ = SteadyClock::now();
-        r.headersDone_ = true;
+        r.head_.done = true;
         r.pending_.append(data, size * count);
         return size * count;
     }
@@ -288,12 +254,10 @@ class CurlRequest final : public HttpRequest {
     CURLM* multi_ = nullptr;
     CURL* easy_ = nullptr;
     curl_slist* headerList_ = nullptr;
-    bool attached_ = false, sent_ = false, finished_ = false, connected_ = false,
-         headersDone_ = false;
+    bool attached_ = false, sent_ = false, finished_ = false, connected_ = false;
     curl_off_t uploaded_ = 0;
     SteadyClock::time_point lastProgress_;
-    std::int32_t statusCode_ = 0;
-    std::string statusText_;
+    http::ResponseHead head_;
     std::string pending_;
     std::size_t pendingAt_ = 0;
 };

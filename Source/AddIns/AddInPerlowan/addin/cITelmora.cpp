@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "Debug.h"
 #include "MessageBox.h"
 #include "frmAddIn.h"
 
@@ -86,8 +87,10 @@ void cITelmora::Trace(std::string& ptText, const rt::ObjectRef& pobjMainApplicat
     std::vector<rt::Variant> args{rt::Variant(ptText)};
     try {
         rt::CallByName(target, "Trace", rt::CallType::Method, args);
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
         // A host that cannot trace must not disturb the add-in.
+        PERLOWAN_DEBUG("trace", "trace line not forwarded: error " + std::to_string(e.Number()) +
+                                    " " + e.Description() + ": " + ptText);
         return;
     }
     if (args[0].IsString()) ptText = args[0].ToString();

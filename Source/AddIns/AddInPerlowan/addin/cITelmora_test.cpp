@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "DebugRecorder.h"
 #include "MessageBox.h"
 #include "frmAddIn.h"
 
@@ -228,13 +229,20 @@ TEST_F(cITelmoraTest, TraceGoesToTheGivenObjectElseToTheHostAndNeverFails) {
     EXPECT_EQ(host.calls,
               (std::vector<std::string>{"Trace(\"to host\")", "Trace(\"nothing given\")"}));
 
-    // A target without Trace, and no host at all: no error reaches the caller.
+    // A target without Trace, and no host at all: no error reaches the caller, the debug
+    // channel says what was lost.
+    testsupport::DebugRecorder debug("trace");
     auto mute = std::make_shared<rt::DynamicObject>();
     std::vector<Variant> muteArgs{Variant("lost"), Variant(rt::ObjectRef(mute))};
     EXPECT_NO_THROW(Call(addIn, "Trace", muteArgs));
     auto idle = std::make_shared<cITelmora>();
     std::string text = "no host";
     EXPECT_NO_THROW(idle->Trace(text));
+    EXPECT_EQ(debug.Lines(),
+              (std::vector<std::string>{"trace: trace line not forwarded: error 438 " +
+                                            rt::StandardDescription(438) + ": lost",
+                                        "trace: trace line not forwarded: error 91 " +
+                                            rt::StandardDescription(91) + ": no host"}));
 }
 
 TEST_F(cITelmoraTest, DeclinedRolesLeaveEveryOtherOutParameterUntouched) {

@@ -5,6 +5,7 @@
 
 #include "CodePage.h"
 #include "Cursors.h"
+#include "Debug.h"
 #include "Dispatch.h"
 #include "Files.h"
 #include "MessageBox.h"
@@ -111,20 +112,29 @@ std::int32_t FileLength(const std::string& ptPath) {
     std::int64_t length = -1;
     try {
         length = platform::Files().Length(ptPath);
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("files", "length of " + ptPath + " unknown: error " +
+                                    std::to_string(e.Number()) + " " + e.Description());
         return -1;
     }
-    if (length < 0) return -1;
+    if (length < 0) {
+        PERLOWAN_DEBUG("files", "length of " + ptPath + " unknown: missing or unreadable");
+        return -1;
+    }
     return static_cast<std::int32_t>(
         std::min<std::int64_t>(length, std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int16_t DeleteFileQuietly(const std::string& ptPath) {
+    std::int16_t result = 0;
     try {
-        return static_cast<std::int16_t>(platform::Files().Delete(ptPath));
+        result = static_cast<std::int16_t>(platform::Files().Delete(ptPath));
     } catch (const rt::RuntimeError& e) {
-        return static_cast<std::int16_t>(e.Number());
+        result = static_cast<std::int16_t>(e.Number());
     }
+    if (result != 0)
+        PERLOWAN_DEBUG("files", "delete of " + ptPath + " failed: error " + std::to_string(result));
+    return result;
 }
 
 void OpenDocument(std::int32_t plHwnd, const std::string& ptDocument,
@@ -134,17 +144,22 @@ void OpenDocument(std::int32_t plHwnd, const std::string& ptDocument,
     try {
         result = platform::Shell().ShellExecute(plHwnd, "Open", ptDocument, ptParameters, "",
                                                 platform::SW_SHOWNORMAL);
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("shell", "open of " + ptDocument + " failed: error " +
+                                    std::to_string(e.Number()) + " " + e.Description());
         result = 0;
     }
     if (result >= 32) return;
+    PERLOWAN_DEBUG("shell", "open of " + ptDocument + " gave " + std::to_string(result));
     try {
         platform::MessageBoxes().ShowMessageBox(
             "An error occurred while opening the document '" + ptDocument +
                 "'. Please open this document manually.",
             platform::vbOKOnly, platform::vbNoIcon, kMessageTitle);
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
         // Nothing more to tell the user.
+        PERLOWAN_DEBUG("shell", "the message about " + ptDocument + " was not shown: error " +
+                                    std::to_string(e.Number()) + " " + e.Description());
     }
 }
 

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "Cursors.h"
+#include "DebugRecorder.h"
 #include "Dispatch.h"
 #include "Files.h"
 #include "MessageBox.h"
@@ -278,9 +279,10 @@ TEST(FileRoutines, LengthsAreClampedAndFailuresGiveMinusOne) {
     EXPECT_EQ(files->calls[0], "Length /x/Perlowan.dat");
 }
 
-TEST(FileRoutines, DeleteFileQuietlyReturnsTheErrorNumber) {
+TEST(FileRoutines, DeleteFileQuietlyReturnsTheErrorNumberAndTellsTheDebugChannel) {
     auto files = std::make_shared<FakeFiles>();
     rt::ScopedRole<platform::FileSystem> installed(files);
+    testsupport::DebugRecorder debug("files");
     files->deleteResult = 53;
     EXPECT_EQ(DeleteFileQuietly("a"), 53);
     files->deleteResult = 0;
@@ -288,6 +290,8 @@ TEST(FileRoutines, DeleteFileQuietlyReturnsTheErrorNumber) {
     files->raise = true;
     EXPECT_EQ(DeleteFileQuietly("c"), 70);
     EXPECT_EQ(files->calls, (std::vector<std::string>{"Delete a", "Delete b", "Delete c"}));
+    EXPECT_EQ(debug.Lines(), (std::vector<std::string>{"files: delete of a failed: error 53",
+                                                       "files: delete of c failed: error 70"}));
 }
 
 TEST(FileRoutines, RealFiles) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "DateTime.h"
+#include "Debug.h"
 #include "RuntimeError.h"
 #include "mGlobSub.h"
 
@@ -24,7 +25,9 @@ template <class F>
 void Try(F&& statement) {
     try {
         statement();
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("forms", "window layout statement skipped: error " +
+                                    std::to_string(e.Number()) + " " + e.Description());
     }
 }
 
