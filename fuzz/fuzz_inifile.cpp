@@ -8,6 +8,7 @@
 //    once;
 //  - uncached: a value saved under a plain section and key loads back as saved.
 #include <fuzzer/FuzzedDataProvider.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -14,6 +14,7 @@
 #include "SampleTips.h"
 #include "Telmora.h"
 #include "TelmoraHost.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -23,19 +24,10 @@ using rt::Variant;
 
 const std::string kLibrary = PERLOWAN_LIBRARY;
 
-// Unique per test and run: builds and test runs may go on side by side.
-std::string UniqueName() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    static const std::string run = std::to_string(std::random_device()());
-    return std::string(info->test_suite_name()) + "-" + info->name() + "-" + run;
-}
-
 // A fresh registry and settings folder for each test.
 class HostTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        work = fs::temp_directory_path() / ("telmora-test-" + UniqueName());
-        fs::remove_all(work);
         registryRole.emplace(platform::MakeFileRegistry((work / "registry").string()));
         settings.settingsFolder = (work / "settings").string();
         settings.traceToStderr = false;
@@ -45,7 +37,6 @@ class HostTest : public ::testing::Test {
     void TearDown() override {
         rt::OverrideRegion(nullptr);
         registryRole.reset();
-        fs::remove_all(work);
     }
     void Register() {
         ComponentLibraryHolder library(kLibrary);
@@ -82,7 +73,8 @@ class HostTest : public ::testing::Test {
         return 0;
     }
 
-    fs::path work;
+    testsupport::TempFolder temp{"telmora-test"};
+    fs::path work = temp.Path();
     rt::RegionalDateSettings german{"dd.MM.yyyy", '.',
                                     rt::RegionalDateSettings::Order::DayMonthYear};
     std::optional<rt::ScopedRole<platform::Registry>> registryRole;
@@ -234,9 +226,8 @@ TEST(HostApplication, LanguageStringsInBothLanguages) {
 }
 
 TEST(HostApplication, SettingsFolderIsCreatedOnDemandAndEndsWithTheSeparator) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("telmora-settings-" + UniqueName()) / "nested";
-    fs::remove_all(folder.parent_path());
+    testsupport::TempFolder temp("telmora-settings");
+    const fs::path folder = temp / "nested";
     telmora::HostSettings settings;
     settings.settingsFolder = folder.string();
     auto app = std::make_shared<telmora::HostApplication>(settings);
@@ -245,13 +236,11 @@ TEST(HostApplication, SettingsFolderIsCreatedOnDemandAndEndsWithTheSeparator) {
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_THROW(rt::CallMethod(app, "SettingFolderGet", std::int16_t{2}), rt::RuntimeError);
     EXPECT_EQ(app->CallLog().front(), "SettingFolderGet(3) = \"" + folder.string() + "/\"");
-    fs::remove_all(folder.parent_path());
 }
 
 TEST(HostApplication, TraceLinesGoToTheLogFile) {
-    const fs::path file =
-        fs::temp_directory_path() / ("telmora-trace-" + UniqueName()) / "Trace.log";
-    fs::remove_all(file.parent_path());
+    testsupport::TempFolder temp("telmora-trace");
+    const fs::path file = temp / "Trace.log";
     telmora::HostSettings settings;
     settings.traceFile = file.string();
     settings.traceToStderr = false;
@@ -259,18 +248,15 @@ TEST(HostApplication, TraceLinesGoToTheLogFile) {
     std::vector<Variant> args{Variant("Received Tipps: []")};
     rt::CallByName(app, "Trace", rt::CallType::Method, args);
     rt::CallMethod(app, "Trace", std::string("second line"));
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "Received Tipps: []\nsecond line\n");
+    EXPECT_EQ(testsupport::ReadFile(file), "Received Tipps: []\nsecond line\n");
     EXPECT_EQ(app->CallLog(), (std::vector<std::string>{"Trace(\"Received Tipps: []\")",
                                                         "Trace(\"second line\")"}));
-    fs::remove_all(file.parent_path());
 }
 
 TEST(HostApplication, UploadAnswersFromItsSource) {
-    const fs::path file = fs::temp_directory_path() / ("telmora-tips-" + UniqueName() + ".json");
-    std::ofstream(file) << R"([{"id":"1","text":"Hallo"}])";
+    testsupport::TempFolder temp("telmora-tips");
+    const fs::path file = temp / "tips.json";
+    testsupport::WriteFile(file, R"([{"id":"1","text":"Hallo"}])");
     struct Row {
         std::string source;
         bool ok;
@@ -300,7 +286,6 @@ TEST(HostApplication, UploadAnswersFromItsSource) {
     telmora::TipsSource source;
     EXPECT_FALSE(telmora::ParseTipsSource("ftp://x", source));
     EXPECT_FALSE(telmora::ParseTipsSource("file:", source));
-    fs::remove(file);
 }
 
 TEST(SampleTips, ADozenFlatTipsWithEveryKeyAndMultiLineTexts) {

@@ -23,19 +23,9 @@ using rt::testing::ErrorOf;
 
 class FilesTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::path(testing::TempDir()) / "perlowan-files-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(dir_, fs::perms::owner_all, ignored);
-        fs::remove_all(dir_, ignored);
-    }
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
     void Make(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+        testsupport::WriteFile(dir_ / name, bytes);
     }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
@@ -49,7 +39,8 @@ class FilesTest : public testing::Test {
         return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
     }
 
-    fs::path dir_;
+    testsupport::TempFolder temp_{"perlowan-files"};
+    fs::path dir_ = temp_.Path();
     platform::FileSystem& files_ = platform::Files();
 };
 

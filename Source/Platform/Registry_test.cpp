@@ -1,4 +1,5 @@
 #include "Registry.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -22,27 +23,18 @@ FileTime FakeNow() {
     return FileTime::FromTicks(gTicks);
 }
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::WriteFile;
 
-void WriteText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
+std::string ReadText(const fs::path& path) {
+    return testsupport::ReadFileIfAny(path).value_or("");
 }
 
 class RegistryTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/perlowan-registry-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder_ = pattern;
         gTicks = 1'000'000;
         registry_ = MakeFileRegistry(folder_.string(), &FakeNow);
     }
-    void TearDown() override { fs::remove_all(folder_); }
 
     Registry& R() { return *registry_; }
     // A second registry on the same folder: what another process would see.
@@ -61,7 +53,8 @@ class RegistryTest : public ::testing::Test {
         return names;
     }
 
-    fs::path folder_;
+    testsupport::TempFolder temp_{"perlowan-registry"};
+    fs::path folder_ = temp_.Path();
     std::shared_ptr<Registry> registry_;
 };
 
@@ -285,7 +278,7 @@ TEST_F(RegistryTest, DeleteTreeRemovesEverythingBelow) {
 TEST_F(RegistryTest, CorruptOrUnreadableStoreFailsClearlyAndIsKept) {
     const std::string corrupt =
         "# Perlowan registry\n[] 2025-01-01T00:00:00.0000000Z\n@=sz:\"open\n";
-    WriteText(folder_ / "HKEY_CURRENT_USER.txt", corrupt);
+    WriteFile(folder_ / "HKEY_CURRENT_USER.txt", corrupt);
     fs::create_directory(folder_ / "HKEY_USERS.txt");
     struct Row {
         HKey root;
@@ -324,7 +317,7 @@ TEST_F(RegistryTest, CorruptOrUnreadableStoreFailsClearlyAndIsKept) {
     };
     for (std::size_t i = 0; i < std::size(badTexts); ++i) {
         SCOPED_TRACE("bad text " + std::to_string(i));
-        WriteText(folder_ / "HKEY_CLASSES_ROOT.txt", badTexts[i]);
+        WriteFile(folder_ / "HKEY_CLASSES_ROOT.txt", badTexts[i]);
         HKey out = 0;
         EXPECT_EQ(R().OpenKey(reg::ClassesRoot, "", reg::KeyRead, out), reg::BadDb);
     }

@@ -1,4 +1,5 @@
 #include "Shell.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -22,14 +23,10 @@ using platform::DesktopShell;
 class ShellTest : public testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::path(testing::TempDir()) / "perlowan-shell-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         recorder_ = Script("recorder", "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" +
                                            (dir_ / "argv").string() + "'\npwd > '" +
                                            (dir_ / "cwd").string() + "'\n");
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // Writes an executable shell script with `body` and returns its path.
     std::string Script(const std::string& name, const std::string& body) {
@@ -54,7 +51,8 @@ class ShellTest : public testing::Test {
         return s.str();
     }
 
-    fs::path dir_;
+    testsupport::TempFolder temp_{"perlowan-shell"};
+    fs::path dir_ = temp_.Path();
     std::string recorder_;
 };
 

@@ -16,6 +16,7 @@
 #include "Files.h"
 #include "MessageBox.h"
 #include "Shell.h"
+#include "TestSupport.h"
 #include "mGlobVar.h"
 
 namespace {
@@ -296,10 +297,9 @@ TEST(FileRoutines, DeleteFileQuietlyReturnsTheErrorNumberAndTellsTheDebugChannel
 
 TEST(FileRoutines, RealFiles) {
     namespace fs = std::filesystem;
-    std::string pattern = (fs::path(testing::TempDir()) / "perlowan-glob-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path dir = pattern;
-    std::ofstream(dir / "Perlowan.dat") << "[Tipps]\n";
+    testsupport::TempFolder temp("perlowan-glob");
+    const fs::path& dir = temp.Path();
+    testsupport::WriteFile(dir / "Perlowan.dat", "[Tipps]\n");
     const std::string path = (dir / "Perlowan.dat").string();
     EXPECT_EQ(FileLength(path), 8);
     EXPECT_EQ(FileLength((dir / "missing").string()), -1);
@@ -307,7 +307,6 @@ TEST(FileRoutines, RealFiles) {
     EXPECT_EQ(DeleteFileQuietly(path), 0);
     EXPECT_EQ(DeleteFileQuietly(path), 53);
     EXPECT_EQ(FileLength(path), -1);
-    fs::remove_all(dir);
 }
 
 // A shell that records each request and answers with a set result.

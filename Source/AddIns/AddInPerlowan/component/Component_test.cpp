@@ -12,6 +12,7 @@
 #include "Registration.h"
 #include "Registry.h"
 #include "Resources.h"
+#include "TestSupport.h"
 #include "cITelmora.h"
 
 namespace {
@@ -19,12 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace reg = platform::reg;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testsupport::ReadFile;
 
 std::string Idl() {
     return ReadFile(std::string(PERLOWAN_COMPONENT_DIR) + "/Perlowan.idl");
@@ -169,18 +165,10 @@ std::string DefaultValue(const std::string& path) {
 
 class RegistrationTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("perlowan-reg-" + std::to_string(std::random_device()()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        role.emplace(platform::MakeFileRegistry(folder.string()));
-    }
-    void TearDown() override {
-        role.reset();
-        fs::remove_all(folder);
-    }
-    fs::path folder;
+    void SetUp() override { role.emplace(platform::MakeFileRegistry(folder.string())); }
+    void TearDown() override { role.reset(); }
+    testsupport::TempFolder temp{"perlowan-reg"};
+    fs::path folder = temp.Path();
     std::optional<rt::ScopedRole<platform::Registry>> role;
 };
 

@@ -12,6 +12,7 @@
 
 #include "CodePage.h"
 #include "IniLiteral_test.h"
+#include "TestSupport.h"
 #include "cIniFile.h"
 
 namespace {
@@ -73,9 +74,8 @@ class Generator {
 };
 
 TEST(IniFileDifferential, OfflineEditsMatchTheLiteralReference) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("ini_differential_" + std::to_string(::getpid()) + ".dat"))
-                                 .string();
+    testsupport::TempFolder temp("ini-differential");
+    const std::string path = (temp / "Perlowan.dat").string();
     int compared = 0;
     for (unsigned seed = 1; seed <= 3000; ++seed) {
         Generator gen(seed);
@@ -88,7 +88,7 @@ TEST(IniFileDifferential, OfflineEditsMatchTheLiteralReference) {
             ini.IniContent(start);
         } else {
             // The same text read from its 8-bit file.
-            std::ofstream(path, std::ios::binary | std::ios::trunc) << rt::Utf8ToWin1252(start);
+            testsupport::WriteFile(path, rt::Utf8ToWin1252(start));
             reference.fileText = start;
             ini.IniFile(path);
             ASSERT_EQ(ini.Load("", "?"), reference.Load("", "?"));
@@ -131,14 +131,12 @@ TEST(IniFileDifferential, OfflineEditsMatchTheLiteralReference) {
         }
     }
     EXPECT_GT(compared, 10000);
-    std::filesystem::remove(path);
 }
 
 // Cached reads of 8-bit files, from their bytes, against the literal reference.
 TEST(IniFileDifferential, CachedReadsMatchTheLiteralReference) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("ini_cached_" + std::to_string(::getpid()) + ".dat"))
-                                 .string();
+    testsupport::TempFolder temp("ini-cached");
+    const std::string path = (temp / "Perlowan.dat").string();
     for (unsigned seed = 1; seed <= 400; ++seed) {
         Generator gen(seed);
         const std::string start = gen.Text();
@@ -146,7 +144,7 @@ TEST(IniFileDifferential, CachedReadsMatchTheLiteralReference) {
                      << "seed " << seed << " text " << testing::PrintToString(start));
         literal::OfflineIni reference;
         reference.SetContent(start);
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << rt::Utf8ToWin1252(start);
+        testsupport::WriteFile(path, rt::Utf8ToWin1252(start));
         cIniFile ini;
         ini.IniFile(path);
         for (int read = 0; read < 8; ++read) {
@@ -156,7 +154,6 @@ TEST(IniFileDifferential, CachedReadsMatchTheLiteralReference) {
         }
         ASSERT_EQ(ini.IniContent(), start);
     }
-    std::filesystem::remove(path);
 }
 
 // The tips store's own pattern: many keys in one big section, values changing length, keys

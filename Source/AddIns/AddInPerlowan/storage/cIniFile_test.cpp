@@ -22,17 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Nothing when the file is not there.
 std::optional<std::string> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return testsupport::ReadFileIfAny(path);
 }
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testsupport::WriteFile;
 
 // "\r\n" after every line, as the cases of the engine's description are written.
 std::string Lines(std::initializer_list<const char*> lines) {
@@ -43,27 +37,15 @@ std::string Lines(std::initializer_list<const char*> lines) {
 
 class IniFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("cinifile_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "Perlowan.dat").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
     // A changed file must show a changed time stamp even on coarse clocks.
     void Touch(const std::string& bytes) {
         WriteFile(path_, bytes);
         const auto later = fs::last_write_time(path_) + std::chrono::seconds(2);
         fs::last_write_time(path_, later);
     }
-    fs::path dir_;
-    std::string path_;
+    testsupport::TempFolder temp_{"cinifile"};
+    fs::path dir_ = temp_.Path();
+    std::string path_ = (dir_ / "Perlowan.dat").string();
 };
 
 // ---- input / expected file pairs ----

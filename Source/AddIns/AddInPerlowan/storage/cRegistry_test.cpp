@@ -18,6 +18,7 @@
 #include "CodePage.h"
 #include "DateTime.h"
 #include "Registry.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -41,17 +42,11 @@ rt::Date LocalDate(int year, int month, int day, int hour, int minute, int secon
 class cRegistryTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/perlowan-cregistry-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder_ = pattern;
         gTicks = TicksOf(2026, 7, 15, 10, 20, 30) + 9'999'999;
         store_ = platform::MakeFileRegistry(folder_.string(), &FakeNow);
         role_ = std::make_unique<rt::ScopedRole<Registry>>(store_);
     }
-    void TearDown() override {
-        role_.reset();
-        fs::remove_all(folder_);
-    }
+    void TearDown() override { role_.reset(); }
 
     // A value as the registry holds it: type and bytes, or nothing.
     struct Stored {
@@ -77,7 +72,8 @@ class cRegistryTest : public ::testing::Test {
     }
 
     cRegistry registry_;
-    fs::path folder_;
+    testsupport::TempFolder temp_{"perlowan-cregistry"};
+    fs::path folder_ = temp_.Path();
     std::shared_ptr<Registry> store_;
     std::unique_ptr<rt::ScopedRole<Registry>> role_;
     platform::testing::ScopedTimeZone zone_;

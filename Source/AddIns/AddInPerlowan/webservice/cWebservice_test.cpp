@@ -14,6 +14,7 @@
 #include "CodePage.h"
 #include "Http.h"
 #include "LoopbackHttpServer.h"
+#include "TestSupport.h"
 #include "mGlobVar.h"
 
 namespace {
@@ -476,10 +477,7 @@ TEST(Webservice, ARefusedConnectionEndsInTheTimeoutText) {
 TEST(Webservice, AnswerFilesGiveTheExpectedOutcome) {
     const std::filesystem::path folder =
         PERLOWAN_SOURCE_DIR "/Source/AddIns/AddInPerlowan/webservice/testdata/answers";
-    const auto read = [](const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
+    const auto read = [](const std::filesystem::path& p) { return testsupport::ReadFile(p); };
     auto http = std::make_shared<ScriptedHttp>();
     rt::ScopedRole<platform::Http> role(http);
     int files = 0;
