@@ -2,8 +2,8 @@
 // header lines as a caller passes them, the rest an answer's head, one received line per LF.
 // Headers: every kept line names a header once, holds a ":", no line break, and adding the kept
 // lines again changes nothing. Answer: the status code is what the digits after the first blank
-// say, the reason text is trimmed UTF-8, and the head ends only at a blank line after a final
-// (not 1xx) status.
+// say, the reason text is trimmed UTF-8, and the head ends at a blank line unless the status so
+// far is informational (1xx); a new status line opens it again.
 #include <cstdint>
 #include <cstdlib>
 #include <set>
@@ -39,13 +39,15 @@ void CheckHeaders(std::string_view lines) {
 
 void CheckAnswer(std::string_view answer) {
     platform::http::ResponseHead head;
-    bool finalStatusSeen = false;
     while (!answer.empty()) {
         const std::size_t lf = answer.find('\n');
         const std::string_view line =
             answer.substr(0, lf == std::string_view::npos ? answer.size() : lf + 1);
         answer.remove_prefix(line.size());
         const bool wasDone = head.done;
+        // Only an informational (1xx) status keeps the head open at a blank line; no readable
+        // status counts as final.
+        const bool informational = head.statusCode >= 100 && head.statusCode < 200;
         head.OnLine(line);
         const std::string_view bare = platform::http::WithoutLineEnd(line);
         if (bare.starts_with("HTTP/")) {
@@ -64,9 +66,8 @@ void CheckAnswer(std::string_view answer) {
             const std::string& text = head.statusText;
             Check(text.empty() || (text.front() != ' ' && text.back() != ' '));
             Check(rt::Win1252ToUtf8(rt::Utf8ToWin1252(text)) == text);
-            finalStatusSeen = head.statusCode >= 200 || head.statusCode < 100;
         } else if (bare.empty()) {
-            Check(head.done == (wasDone || finalStatusSeen));
+            Check(head.done == (wasDone || !informational));
         } else {
             Check(head.done == wasDone);
         }
