@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Http.h"
+#include "PortRedirect_test.h"
 #include "cWebservice.h"
 
 extern char** environ;
@@ -23,31 +24,7 @@ namespace {
 constexpr char kScript[] =
     PERLOWAN_SOURCE_DIR "/Source/AddIns/AddInPerlowan/webservice/testdata/spyne_server.py";
 
-// The real client with every connection sent to the service's port.
-class PortRedirect final : public platform::Http {
-  public:
-    explicit PortRedirect(int port) : port_(port) {}
-    std::unique_ptr<platform::HttpSession> Open(std::string_view userAgent) override {
-        auto inner = real_->Open(userAgent);
-        if (!inner) return nullptr;
-        return std::make_unique<Session>(std::move(inner), port_);
-    }
-    void SetTimeouts(const platform::HttpTimeouts& t) override { real_->SetTimeouts(t); }
-    platform::HttpTimeouts Timeouts() override { return real_->Timeouts(); }
-
-  private:
-    struct Session final : platform::HttpSession {
-        Session(std::unique_ptr<platform::HttpSession> inner, int port)
-            : inner(std::move(inner)), port(port) {}
-        std::unique_ptr<platform::HttpConnection> Connect(std::string_view host, int) override {
-            return inner->Connect(host, port);
-        }
-        std::unique_ptr<platform::HttpSession> inner;
-        int port;
-    };
-    int port_;
-    std::shared_ptr<platform::Http> real_ = rt::MakeDefaultRole<platform::Http>();
-};
+using platform::testing::PortRedirect;
 
 pid_t Spawn(const std::vector<std::string>& args, int stdoutFd) {
     std::vector<char*> argv;

@@ -14,6 +14,7 @@
 #include "CodePage.h"
 #include "Http.h"
 #include "LoopbackHttpServer.h"
+#include "PortRedirect_test.h"
 #include "TestSupport.h"
 #include "mGlobVar.h"
 
@@ -28,47 +29,7 @@ constexpr char kTimeoutText[] =
     "es ggf. später noch einmal.";
 constexpr char kNoDetails[] = "Keine Fehlerdetails verfügbar.";
 
-// The real HTTP client, but every connection goes to the test server's port; the port that was
-// asked for is recorded.
-class PortRedirect final : public platform::Http {
-  public:
-    explicit PortRedirect(int port) : port_(port) {}
-
-    std::unique_ptr<platform::HttpSession> Open(std::string_view userAgent) override {
-        agents.emplace_back(userAgent);
-        auto inner = real_->Open(userAgent);
-        if (!inner) return nullptr;
-        return std::make_unique<Session>(std::move(inner), *this);
-    }
-    void SetTimeouts(const platform::HttpTimeouts& t) override {
-        timeouts.push_back(t);
-        real_->SetTimeouts(t);
-    }
-    platform::HttpTimeouts Timeouts() override { return real_->Timeouts(); }
-
-    std::vector<std::string> agents;
-    std::vector<std::pair<std::string, int>> connects;
-    std::vector<platform::HttpTimeouts> timeouts;
-
-  private:
-    class Session final : public platform::HttpSession {
-      public:
-        Session(std::unique_ptr<platform::HttpSession> inner, PortRedirect& owner)
-            : inner_(std::move(inner)), owner_(owner) {}
-        std::unique_ptr<platform::HttpConnection> Connect(std::string_view host,
-                                                          int port) override {
-            owner_.connects.emplace_back(host, port);
-            return inner_->Connect(host, owner_.port_);
-        }
-
-      private:
-        std::unique_ptr<platform::HttpSession> inner_;
-        PortRedirect& owner_;
-    };
-
-    int port_;
-    std::shared_ptr<platform::Http> real_ = rt::MakeDefaultRole<platform::Http>();
-};
+using platform::testing::PortRedirect;
 
 // An HTTP role without network: every request is answered with the scripted bytes and status.
 class ScriptedHttp final : public platform::Http {
