@@ -35,14 +35,20 @@ void CheckOptions(std::string_view text) {
     Check(options.has_value() == error.empty());
 }
 
-const std::string& SettingsFolder() {
-    static const std::string folder = [] {
-        const auto path =
-            std::filesystem::temp_directory_path() / ("fuzz_host_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path.string() + "/";
-    }();
-    return folder;
+// The host's settings folder for the whole run, removed when the run ends.
+struct ScratchFolder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("fuzz_host_" + std::to_string(::getpid()));
+    ScratchFolder() { std::filesystem::create_directories(path); }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+std::string SettingsFolder() {
+    static const ScratchFolder folder;
+    return folder.path.string() + "/";
 }
 
 void CheckScript(std::string_view script) {

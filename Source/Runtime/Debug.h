@@ -17,7 +17,9 @@ class Sink {
 };
 
 namespace detail {
-extern bool anyArea;  // true once at least one area is switched on
+// True once at least one area is switched on. Inline, so that a library that carries its own
+// copy of the runtime and the program that loads it share one flag instead of two.
+inline bool anyArea = false;
 bool AreaOn(std::string_view area) noexcept;
 }  // namespace detail
 
