@@ -2,6 +2,7 @@
 // selectors, redraw) and how the control keeps them in its container's property bag.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "Debug.h"
 #include "MemberRows.h"
@@ -177,7 +178,10 @@ void QorSimpleGrid::SetColWidthAll(const std::string& ptColWidthAll) {
     const auto tokens = SplitTokens(ptColWidthAll, "|");
     for (std::size_t i = 0; i < tokens.size() && i < static_cast<std::size_t>(cols_); ++i) {
         try {
-            cmdHeader(static_cast<int>(i)).SetWidth(static_cast<float>(rt::Val(tokens[i])));
+            const double width = rt::Val(tokens[i]);
+            if (!(std::fabs(width) <= std::numeric_limits<float>::max()))
+                rt::Raise(rt::err::Overflow);
+            cmdHeader(static_cast<int>(i)).SetWidth(static_cast<float>(width));
         } catch (const rt::RuntimeError& e) {
             PERLOWAN_DEBUG("grid", "ColWidthAll: width " + tokens[i] + " of column " +
                                        std::to_string(i) + " ignored: " + e.Description());

@@ -9,8 +9,6 @@ void QorSimpleGrid::AddItem(std::string_view ptZeile) {
     if (rows_ == INT32_MAX) rt::Raise(rt::err::Overflow);
     auto tokens = SplitTokens(ptZeile, "\t");
     tokens.resize(static_cast<std::size_t>(std::max<std::int16_t>(cols_, 0)));
-    cellValues_.reserve(cellValues_.size() + tokens.size());
-    initialValues_.reserve(initialValues_.size() + tokens.size());
     for (auto& token : tokens) {
         initialValues_.push_back(token);
         cellValues_.push_back(std::move(token));
@@ -47,9 +45,9 @@ void QorSimpleGrid::SetTopRow(std::int16_t value) {
 
 void QorSimpleGrid::ScrollHandling() {
     if (vscrGrid.Tag() == kNoChange) return;
-    ClearMarker();
     const std::int32_t value = vscrGrid.Value();
     if (value > 32767) rt::Raise(rt::err::Overflow);  // TopRow is a 16-bit field
+    ClearMarker();
     std::int32_t newIndex = -1;
     if (currentCellIndex_ >= 0 && cols_ > 0)
         newIndex = currentCellIndex_ + cols_ * (topRow_ - value);
