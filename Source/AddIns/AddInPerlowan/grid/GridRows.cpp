@@ -7,11 +7,21 @@ namespace grid {
 
 void QorSimpleGrid::AddItem(std::string_view ptZeile) {
     if (rows_ == INT32_MAX) rt::Raise(rt::err::Overflow);
-    auto tokens = SplitTokens(ptZeile, "\t");
-    tokens.resize(static_cast<std::size_t>(std::max<std::int16_t>(cols_, 0)));
-    for (auto& token : tokens) {
-        initialValues_.push_back(token);
-        cellValues_.push_back(std::move(token));
+    // The row's TAB-separated texts as SplitTokens cuts them (one trailing TAB ignored), padded
+    // with empty texts or cut to the columns; each text is copied straight into its cell.
+    if (!ptZeile.empty() && ptZeile.back() == '\t') ptZeile.remove_suffix(1);
+    bool more = !ptZeile.empty();
+    for (std::int32_t c = 0; c < cols_; ++c) {
+        std::string_view token;
+        if (more) {
+            const std::size_t tab = ptZeile.find('\t');
+            token = ptZeile.substr(0, tab);
+            if (tab == std::string_view::npos)
+                more = false;
+            else
+                ptZeile.remove_prefix(tab + 1);
+        }
+        cellValues_.emplace_back(token);
         cellColors_.push_back(kWhite);
     }
     ++rows_;

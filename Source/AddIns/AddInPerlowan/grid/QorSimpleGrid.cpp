@@ -184,14 +184,16 @@ bool QorSimpleGrid::InData(std::int32_t col, std::int32_t row) const {
 void QorSimpleGrid::ReshapeColumns(std::int16_t newCols) {
     if (newCols == cols_ || rows_ == 0) return;
     const std::size_t total = static_cast<std::size_t>(rows_) * static_cast<std::size_t>(newCols);
-    std::vector<std::string> values(total), initial(total);
+    std::vector<std::string> values(total);
+    std::unordered_map<std::size_t, std::string> initial;
     std::vector<std::int32_t> colors(total, kWhite);
     const std::int32_t kept = std::min(cols_, newCols);
     for (std::int32_t r = 0; r < rows_; ++r)
         for (std::int32_t c = 0; c < kept; ++c) {
             const std::size_t to = static_cast<std::size_t>(r) * newCols + c;
             values[to] = std::move(cellValues_[Slot(c, r)]);
-            initial[to] = std::move(initialValues_[Slot(c, r)]);
+            if (auto it = initialValues_.find(Slot(c, r)); it != initialValues_.end())
+                initial[to] = std::move(it->second);
             colors[to] = cellColors_[Slot(c, r)];
         }
     cellValues_ = std::move(values);
@@ -204,9 +206,22 @@ std::string QorSimpleGrid::CellValue(std::int16_t piColumn, std::int16_t piRow) 
     return cellValues_[Slot(piColumn, piRow)];
 }
 
+std::string QorSimpleGrid::InitialValue(std::int32_t col, std::int32_t row) const {
+    if (!InData(col, row)) return {};
+    const auto it = initialValues_.find(Slot(col, row));
+    return it != initialValues_.end() ? it->second : cellValues_[Slot(col, row)];
+}
+
+void QorSimpleGrid::StoreCellValue(std::int32_t col, std::int32_t row, std::string value) {
+    if (!InData(col, row)) rt::Raise(rt::err::SubscriptOutOfRange);
+    std::string& cell = cellValues_[Slot(col, row)];
+    if (cell == value) return;
+    initialValues_.try_emplace(Slot(col, row), std::move(cell));
+    cell = std::move(value);
+}
+
 void QorSimpleGrid::SetCellValue(std::int16_t piColumn, std::int16_t piRow, std::string ptValue) {
-    if (!InData(piColumn, piRow)) rt::Raise(rt::err::SubscriptOutOfRange);
-    cellValues_[Slot(piColumn, piRow)] = ptValue;
+    StoreCellValue(piColumn, piRow, ptValue);
     const std::int32_t i = CellToIndex(piColumn, piRow);
     if (i == currentCellIndex_) {
         try {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "CheckBox.h"
@@ -73,6 +74,11 @@ class QorSimpleGrid : public forms::UserControl, public cISubclass {
                       std::int32_t& plTop, std::int32_t& plWidth, std::int32_t& plHeight);
     // "" outside the data; never fails.
     std::string CellValue(std::int16_t piColumn, std::int16_t piRow) const;
+    // The text the cell had when its row was added; "" outside the data.
+    std::string InitialValue(std::int32_t col, std::int32_t row) const;
+    // Stores a cell's text (no refresh, no events), remembering its initial text. Raises 9
+    // outside the data.
+    void StoreCellValue(std::int32_t col, std::int32_t row, std::string value);
     // Raises 9 outside the data and then changes nothing.
     void SetCellValue(std::int16_t piColumn, std::int16_t piRow, std::string ptValue);
     void Clear();
@@ -239,7 +245,9 @@ class QorSimpleGrid : public forms::UserControl, public cISubclass {
     std::int16_t cols_ = 0;
     std::int32_t rows_ = 0;
     std::vector<std::string> cellValues_;
-    std::vector<std::string> initialValues_;
+    // The texts as AddItem added them, kept only for cells whose text changed since: a cell
+    // without an entry still has its initial text.
+    std::unordered_map<std::size_t, std::string> initialValues_;
     std::vector<std::int32_t> cellColors_;
     std::int16_t visibleRows_ = 0;
     std::int16_t topRow_ = 0;

@@ -336,3 +336,43 @@ TEST_F(GridTest, FontsizeSetsTheTemplatesButReadsTheSurfaceFont) {
 
 }  // namespace
 }  // namespace grid
+
+namespace grid {
+namespace {
+
+using testing::GridTest;
+
+TEST_F(GridTest, EveryCellKeepsTheTextItsRowWasAddedWith) {
+    SizeForRows(5);
+    LoadLikeTheWindow();
+    Fill(3);
+    grd.SetCellValue(1, 1, "eins");
+    grd.SetCellValue(1, 1, "zwei");
+    grd.StoreCellValue(0, 2, "drei");
+    struct Row {
+        int line;
+        std::int32_t col, row;
+        const char* value;
+        const char* initial;
+    };
+    const Row rows[] = {{1, 1, 1, "zwei", "r1c1"},
+                        {2, 0, 2, "drei", "r2c0"},
+                        {3, 0, 0, "r0c0", "r0c0"},
+                        {4, 5, 5, "", ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(
+            grd.CellValue(static_cast<std::int16_t>(row.col), static_cast<std::int16_t>(row.row)),
+            row.value);
+        EXPECT_EQ(grd.InitialValue(row.col, row.row), row.initial);
+    }
+    grd.SetColHeader("Datum|Tipp|Neu");  // the columns that stay keep their initial texts
+    EXPECT_EQ(grd.InitialValue(1, 1), "r1c1");
+    EXPECT_EQ(grd.CellValue(1, 1), "zwei");
+    grd.Clear();
+    grd.AddItem("a\tb");
+    EXPECT_EQ(grd.InitialValue(1, 0), "b");
+}
+
+}  // namespace
+}  // namespace grid
