@@ -32,9 +32,13 @@ double Median(std::vector<double> values) {
 
 // One tips-list row as the add-in adds it: a date and a tip text of about 90 characters.
 std::string TipRow(int n) {
-    return "0" + std::to_string(1 + n % 9) + ".0" + std::to_string(1 + n % 9) + ".20" +
-           std::to_string(10 + n % 16) + "\tIhr Blutzucker lag am Abend h\xc3\xa4ufig \xc3\xbc" +
-           "ber dem Zielbereich. Tipp Nummer " + std::to_string(n) + ".";
+    const std::string day = std::to_string(1 + n % 9);
+    std::string row;
+    row.append("0").append(day).append(".0").append(day).append(".20");
+    row.append(std::to_string(10 + n % 16));
+    row.append("\tIhr Blutzucker lag am Abend h\xc3\xa4ufig \xc3\xbc");
+    row.append("ber dem Zielbereich. Tipp Nummer ").append(std::to_string(n)).append(".");
+    return row;
 }
 
 struct Window {
