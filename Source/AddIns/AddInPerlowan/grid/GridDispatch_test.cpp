@@ -207,6 +207,11 @@ TEST_F(GridTest, LateBoundValuesKeepTheirTypesAndRangesAndByRefOutputsComeBack) 
         {7, "Nonsense", CallType::Method, {}, 438},
         {8, "AddItem", CallType::Method, {}, 449},
         {9, "CellValue", CallType::PropertyGet, {std::int16_t{9}, std::int16_t{9}}, 0},
+        {10, "ScaleFaktor", CallType::PropertyLet, {1e6f}, 6},
+        {11, "ScaleFaktor", CallType::PropertyLet, {-1.0f}, 380},
+        {12, "SetZoomColumn", CallType::Method, {std::int16_t{7}, std::int16_t{10}}, 340},
+        {13, "Fontsize", CallType::PropertyLet, {0.0f}, 380},
+        {14, "CurrentCol", CallType::PropertyLet, {5}, 9},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
@@ -214,6 +219,9 @@ TEST_F(GridTest, LateBoundValuesKeepTheirTypesAndRangesAndByRefOutputsComeBack) 
     }
     EXPECT_EQ(grd.Rows(), 3);
     EXPECT_EQ(grd.ColWidth(0), 100);
+    EXPECT_EQ(grd.ScaleFaktor(), 1.0f);
+    EXPECT_EQ(grd.cmdSelectorAll.Height(), 15);
+    EXPECT_TRUE(grd.Redraw());
 }
 
 }  // namespace

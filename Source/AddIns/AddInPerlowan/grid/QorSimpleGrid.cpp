@@ -443,7 +443,12 @@ void QorSimpleGrid::SetZoomColumn(std::int16_t piColIndex, std::int16_t piMindes
     float width = ScaleWidth() - used;
     if (width < piMindestBreite) width = piMindestBreite;
     redraw_ = false;
-    SetColWidth(piColIndex, rt::Variant(double(width) / scaleFaktor_).ToInteger());
+    try {
+        SetColWidth(piColIndex, rt::Variant(double(width) / scaleFaktor_).ToInteger());
+    } catch (const rt::RuntimeError&) {
+        redraw_ = true;
+        throw;
+    }
     redraw_ = true;
 }
 
