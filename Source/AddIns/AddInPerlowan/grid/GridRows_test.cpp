@@ -124,6 +124,27 @@ TEST_F(GridTest, AScrollStepCarriesTheFocusTheSelectionAndTheMarkerAlong) {
     EXPECT_EQ(grd.CurrentRow(), 12);
 }
 
+TEST_F(GridTest, AUserClickingACellAndSteppingTheBarKeepsTheCellCurrent) {
+    SizeForRows(10);
+    LoadLikeTheWindow();
+    form.Show();
+    Fill(30);
+    RecordEvents();
+    grd.KeyDown = [this](std::int16_t& keyCode, std::int16_t&) {
+        log.Add("KeyDown " + std::to_string(keyCode));
+    };
+    forms::input::Click(grd.txtInput(5));
+    EXPECT_EQ(MarkedSelectors(), (std::vector<int>{2}));
+    forms::input::Click(grd.vscrGrid);
+    forms::input::PressKey(forms::key::Down);
+    EXPECT_EQ(grd.TopRow(), 1);
+    EXPECT_EQ(forms::App().FocusedControl(), &grd.txtInput(3));
+    EXPECT_EQ(MarkedSelectors(), (std::vector<int>{1}));
+    // The key went to the scroll bar: the grid's surface raises no KeyDown for it.
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"CellGotFocus 1,2", "CellGotFocus 1,2", "Scroll"}));
+}
+
 TEST_F(GridTest, WhenTheCurrentRowLeavesTheWindowTheFocusGoesToTheBackground) {
     SizeForRows(10);
     LoadLikeTheWindow();
