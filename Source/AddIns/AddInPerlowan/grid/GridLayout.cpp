@@ -57,8 +57,9 @@ void QorSimpleGrid::ShowCellEditors(std::int32_t index, std::int32_t col, bool s
 
 void QorSimpleGrid::ApplyReadOnlyState(std::int32_t index, std::int32_t col, std::int32_t row) {
     const bool locked = IsCellReadOnly(col, row);
-    txtInput(index).SetLocked(locked);
-    txtInputC(index).SetLocked(locked);
+    // Only real changes: a refill runs this for every visible cell.
+    for (auto* editor : {&txtInput(index), &txtInputC(index)})
+        if (editor->Locked() != locked) editor->SetLocked(locked);
     if (chkCell.Exists(index)) chkCell(index).SetEnabled(!locked);
 }
 
