@@ -115,7 +115,7 @@ void ScriptRunner::Execute(const std::string& line) {
         if (words.size() < count + 1) Fail(std::string("usage: ") + usage);
     };
     auto window = [&]() -> forms::Form& {
-        forms::Form* form = host_.AddInForm().get();
+        forms::Form* form = host_.AddInForm();
         if (!form) Fail("the add-in's window is not shown (use \"menu\" first)");
         return *form;
     };

@@ -164,3 +164,5 @@ template <>
 std::shared_ptr<platform::FileSystem> rt::MakeDefaultRole<platform::FileSystem>() {
     return std::make_shared<platform::LinuxFileSystem>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::FileSystem);

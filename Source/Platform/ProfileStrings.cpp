@@ -178,3 +178,5 @@ template <>
 std::shared_ptr<platform::ProfileStrings> rt::MakeDefaultRole<platform::ProfileStrings>() {
     return std::make_shared<platform::LinuxProfileStrings>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::ProfileStrings);

@@ -465,3 +465,5 @@ template <>
 std::shared_ptr<platform::Registry> rt::MakeDefaultRole<platform::Registry>() {
     return platform::MakeFileRegistry("");
 }
+
+PERLOWAN_DEFINE_ROLE(platform::Registry);

@@ -136,3 +136,5 @@ template <>
 std::shared_ptr<platform::ShellService> rt::MakeDefaultRole<platform::ShellService>() {
     return std::make_shared<platform::DesktopShell>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::ShellService);
