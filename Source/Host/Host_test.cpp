@@ -4,13 +4,16 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 
 #include "AddInLoader.h"
+#include "Application.h"
 #include "DateTime.h"
 #include "HostApplication.h"
 #include "Registry.h"
+#include "RuntimeVersion.h"
 #include "SampleTips.h"
 #include "Telmora.h"
 #include "TelmoraHost.h"
@@ -22,6 +25,13 @@ namespace reg = platform::reg;
 using rt::Variant;
 
 const std::string kLibrary = PERLOWAN_LIBRARY;
+const std::string kOtherRuntimeLibrary = PERLOWAN_OTHER_RUNTIME_LIBRARY;
+const com::Guid kClsid{
+    0xF6D9C8BE, 0x06BD, 0x47AA, {0xB2, 0x41, 0x71, 0xC7, 0xBD, 0xB8, 0x99, 0x39}};
+
+bool Loaded(const std::string& library) {
+    return com::Modules().IsLoaded(library);
+}
 
 // Unique per test and run: builds and test runs may go on side by side.
 std::string UniqueName() {
@@ -133,8 +143,7 @@ TEST_F(HostTest, UnregistrationThroughTheExportRemovesEveryKey) {
 
 TEST_F(HostTest, CanUnloadNowFollowsTheLiveObjects) {
     ComponentLibraryHolder library(kLibrary);
-    const com::Guid clsid{
-        0xF6D9C8BE, 0x06BD, 0x47AA, {0xB2, 0x41, 0x71, 0xC7, 0xBD, 0xB8, 0x99, 0x39}};
+    const com::Guid clsid = kClsid;
     ASSERT_EQ(library->CanUnloadNow(), com::S_OK);
 
     rt::ObjectRef first = library->CreateObject(clsid);
@@ -154,6 +163,77 @@ TEST_F(HostTest, CanUnloadNowFollowsTheLiveObjects) {
     EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
     keep.reset();
     EXPECT_EQ(library->CanUnloadNow(), com::S_OK);
+
+    // An add-in window still loaded keeps the library too: the toolkit knows its controls.
+    rt::ObjectRef third = library->CreateObject(clsid);
+    rt::CallByName(third, "AppInit", rt::CallType::Method, init);
+    rt::CallMethod(third, "AddInMenuClicked", std::string("mnuPerlowan"));
+    rt::CallMethod(third, "AppDeInit");
+    third.reset();
+    ASSERT_EQ(forms::App().Forms().size(), 1u);
+    EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
+    forms::Unload(*forms::App().Forms().front());
+    EXPECT_EQ(library->CanUnloadNow(), com::S_OK);
+}
+
+TEST_F(HostTest, TheLibraryIsUnloadedWhenUnusedAndLoadsAgainAsNew) {
+    Register();
+    telmora::FreeUnusedLibraries();
+    ASSERT_FALSE(Loaded(kLibrary));
+    // Two whole sessions in one process: the second one starts from a fresh library, so both
+    // give the same calls (the window gets a new handle).
+    std::vector<std::string> logs[2];
+    for (auto& log : logs) {
+        SCOPED_TRACE(&log == logs ? "first load" : "second load");
+        telmora::TelmoraHost host(settings);
+        host.Load("Perlowan.cITelmora");
+        EXPECT_TRUE(Loaded(kLibrary));
+        EXPECT_TRUE(host.Start());
+        EXPECT_TRUE(host.ClickMenu());
+        ASSERT_NE(host.AddInForm(), nullptr);
+        EXPECT_TRUE(host.SetLanguage(telmora::Language::English));
+        EXPECT_TRUE(host.Hide());
+        EXPECT_EQ(host.AddInForm(), nullptr);
+        EXPECT_TRUE(host.Stop());
+        host.Unload();
+        EXPECT_FALSE(Loaded(kLibrary));
+        for (const std::string& line : host.App().CallLog())
+            log.push_back(
+                std::regex_replace(line, std::regex(R"(ShowAddIn\(\d+,)"), "ShowAddIn(hWnd,"));
+    }
+    EXPECT_EQ(logs[0], logs[1]);
+    ASSERT_FALSE(logs[0].empty());
+    EXPECT_EQ(logs[0].back(), "DllCanUnloadNow = S_OK");
+}
+
+TEST_F(HostTest, ALibraryInUseStaysLoadedUntilItsObjectsAreGone) {
+    telmora::FreeUnusedLibraries();
+    auto library = std::make_unique<telmora::ComponentLibrary>(kLibrary);
+    rt::ObjectRef object = library->CreateObject(kClsid);
+    library.reset();
+    ASSERT_TRUE(Loaded(kLibrary));
+    EXPECT_EQ(rt::GetProperty(object, "InfoDeveloper"), Variant("Brenmark GmbH & Co. KG"));
+    EXPECT_EQ(telmora::FreeUnusedLibraries(), 1u);
+    EXPECT_TRUE(Loaded(kLibrary));
+    object.reset();
+    EXPECT_EQ(telmora::FreeUnusedLibraries(), 0u);
+    EXPECT_FALSE(Loaded(kLibrary));
+}
+
+TEST_F(HostTest, ALibraryForAnotherRuntimeVersionIsRefusedAndUnloaded) {
+    RegisterByHand("Other.Runtime", kOtherRuntimeLibrary);
+    telmora::TelmoraHost host(settings);
+    std::string description;
+    EXPECT_EQ(ErrorNumberOf([&] { host.Load("Other.Runtime"); }, &description),
+              rt::err::ErrorLoadingLibrary);
+    const std::string other =
+        rt::RuntimeVersionText(rt::MakeRuntimeVersion(rt::kRuntimeVersionMajor + 1, 0));
+    EXPECT_EQ(description, "Error in loading DLL " + kOtherRuntimeLibrary +
+                               ": it was compiled for runtime version " + other +
+                               ", the runtime in this process is version " +
+                               rt::RuntimeVersionText(rt::RuntimeVersion()));
+    EXPECT_FALSE(host.Loaded());
+    EXPECT_FALSE(Loaded(kOtherRuntimeLibrary));
 }
 
 TEST_F(HostTest, BadRegistrationsAndLibrariesGiveClearErrors) {

@@ -94,7 +94,9 @@ bool TelmoraHost::Hide() {
 }
 
 bool TelmoraHost::Stop() {
-    return CallAddIn("AppDeInit", {});
+    if (!CallAddIn("AppDeInit", {})) return false;
+    running_ = false;
+    return true;
 }
 
 bool TelmoraHost::SendEvent(std::int32_t eventId) {
