@@ -15,6 +15,7 @@
 #include "Registry.h"
 #include "RuntimeVersion.h"
 #include "SampleTips.h"
+#include "ScriptRunner.h"
 #include "Telmora.h"
 #include "TelmoraHost.h"
 
@@ -494,6 +495,8 @@ TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
         {with({"--script", "-"}), "start\nmenu\ndump nothing\n", 1, "line 3: no control nothing"},
         {with({"--script", "-"}), "clock soon\n", 1, "line 1: not a number for milliseconds: soon"},
         {with({"--script", (work / "missing.txt").string()}), "", 1, "cannot read the script"},
+        {with({"--script", work.string()}), "", 1,
+         "the script " + work.string() + " is a folder, not a file"},
         {{"--registry", (work / "script.txt").string(), "--register", kLibrary},
          "",
          1,
@@ -510,6 +513,67 @@ TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
             EXPECT_NE(run.out.find("usage: telmora"), std::string::npos);
         else
             EXPECT_NE(run.err.find(rows[i].message), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(HostTest, HelpListsEveryScriptCommandWithTheUsageItsErrorsShow) {
+    const RunResult help = Telmora({"--help"});
+    ASSERT_EQ(help.status, 0);
+    const std::string registry = (work / "registry").string();
+    const std::vector<std::string> args{"--registry",    registry,     "--register",
+                                        kLibrary,        "--settings", settings.settingsFolder,
+                                        "--quiet-trace", "--script",   "-"};
+    const auto& commands = telmora::ScriptRunner::Commands();
+    ASSERT_FALSE(commands.empty());
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const auto& command = commands[i];
+        SCOPED_TRACE(command.name);
+        const std::string usage =
+            std::string(command.name) + (*command.arguments ? " " : "") + command.arguments;
+        EXPECT_NE(help.out.find("\n  " + usage + " "), std::string::npos) << help.out;
+        EXPECT_NE(help.out.find(command.description), std::string::npos);
+        for (std::size_t j = 0; j < i; ++j) EXPECT_STRNE(commands[j].name, command.name);
+        if (command.required == 0) continue;
+        // Too few words: the usage from the same row.
+        const RunResult run = Telmora(args, std::string(command.name) + "\n");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("line 1: usage: " + usage + "\n"), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(HostTest, TodayTakesOnlyDaysThatExist) {
+    const std::string registry = (work / "registry").string();
+    const std::vector<std::string> args{"--registry",    registry,     "--register",
+                                        kLibrary,        "--settings", settings.settingsFolder,
+                                        "--quiet-trace", "--script",   "-"};
+    struct Row {
+        int line;
+        std::string date;
+        std::string firstPreset;  // the window's start date after "today" ("" = refused)
+    };
+    const Row rows[] = {
+        {1, "2024-02-29", "28.02.2024"}, {2, "2024-03-01", "29.02.2024"},
+        {3, "2023-03-01", "28.02.2023"}, {4, "2024-02-30", ""},
+        {5, "2023-02-29", ""},           {6, "2024-04-31", ""},
+        {7, "2024-13-01", ""},           {8, "2024-00-10", ""},
+        {9, "2024-01-00", ""},           {10, "2024-1-5", ""},
+        {11, "2024-01-05x", ""},         {12, "0099-01-05", ""},
+        {13, "+024-01-05", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("row " + std::to_string(row.line));
+        const RunResult run = Telmora(
+            args, "today " + row.date + "\nstart\nmenu\nchoose cboZeitraum 0\ndump txtFrom\n");
+        if (row.firstPreset.empty()) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find("line 1: not a date (YYYY-MM-DD): " + row.date),
+                      std::string::npos)
+                << run.err;
+        } else {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_NE(run.out.find("Text = \"" + row.firstPreset + "\""), std::string::npos)
+                << run.out;
+        }
     }
 }
 
