@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <random>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "AddInLoader.h"
 #include "Application.h"
@@ -139,7 +144,8 @@ TEST_F(HostTest, UnregistrationThroughTheExportRemovesEveryKey) {
     ASSERT_EQ(platform::SystemRegistry().QueryInfoKey(reg::ClassesRoot, info), reg::Success);
     EXPECT_EQ(info.subKeys, 0u);
     EXPECT_EQ(info.values, 0u);
-    EXPECT_EQ(ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }), 429);
+    EXPECT_EQ(ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }),
+              rt::err::CannotCreateObject);
 }
 
 TEST_F(HostTest, CanUnloadNowFollowsTheLiveObjects) {
@@ -253,10 +259,11 @@ TEST_F(HostTest, BadRegistrationsAndLibrariesGiveClearErrors) {
         std::string mention;
     };
     const Row rows[] = {
-        {"Unknown.Class", "", 429, "Unknown.Class is not registered"},
-        {"Missing.Library", (work / "nowhere" / "libX.so").string(), 53, "libX.so"},
-        {"Broken.Library", junk.string(), 48, "junk.so"},
-        {"No.Exports", noExports, 453, "DllRegisterServer"},
+        {"Unknown.Class", "", rt::err::CannotCreateObject, "Unknown.Class is not registered"},
+        {"Missing.Library", (work / "nowhere" / "libX.so").string(), rt::err::FileNotFound,
+         "libX.so"},
+        {"Broken.Library", junk.string(), rt::err::ErrorLoadingLibrary, "junk.so"},
+        {"No.Exports", noExports, rt::err::EntryPointMissing, "DllRegisterServer"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.progId);
@@ -277,7 +284,7 @@ TEST_F(HostTest, AnUnreadableRegistryIsReportedNotFatal) {
     std::string description;
     const int number =
         ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }, &description);
-    EXPECT_EQ(number, 1009) << description;
+    EXPECT_EQ(number, platform::reg::BadDb) << description;
     EXPECT_NE(description.find("registry"), std::string::npos);
 }
 

@@ -1,5 +1,6 @@
 #include "ProfileStrings.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
