@@ -1,8 +1,8 @@
 #pragma once
-// Text routines of the INI engine on whole texts: case-folded search, the key edit, section
-// cutting, value cutting, and the file encodings (Windows-1252 bytes, the "@@@" UTF-16LE form).
-// Texts are UTF-8; letter case is folded as rt::LCase folds it, which keeps byte lengths, so
-// byte offsets found in a folded text are offsets in the text itself.
+// Text routines of the INI engine on whole texts: the key edit, section cutting, value cutting,
+// and the "@@@" UTF-16LE file form. Texts are UTF-8; searches that ignore letter case are the
+// runtime's (rt::FindText and its kin), whose folding keeps byte lengths, so byte offsets found
+// ignoring case are offsets in the text itself. The 8-bit file form is the runtime's code page.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,14 +17,8 @@ inline constexpr std::size_t npos = std::string_view::npos;
 
 // "[" + name + "]".
 std::string Header(std::string_view name);
-std::string Fold(std::string_view text);
-bool IsAsciiText(std::string_view text);
-bool FoldEquals(std::string_view a, std::string_view b);
-bool FoldStartsWith(std::string_view text, std::string_view prefix);
-bool FoldEndsWith(std::string_view text, std::string_view suffix);
+// A hash of the text with letter case folded as rt::LCase folds it.
 std::uint64_t FoldHash(std::string_view text);
-// Offset of `find` at or after `from`, letter case ignored; npos when absent.
-std::size_t FindFolded(std::string_view text, std::string_view find, std::size_t from = 0);
 // Offset of the CR of the first CR LF + `find` at or after `from`, letter case ignored.
 std::size_t FindAfterCrLf(std::string_view text, std::string_view find, std::size_t from = 0);
 
@@ -57,11 +51,6 @@ struct SectionSpan {
 // runs to just before the LF ahead of the next header, the last one to the end of the text.
 // `list` gets each name followed by another header, with ";".
 std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list);
-
-// Windows-1252 bytes <-> UTF-8, fast on runs of ASCII.
-std::string AnsiToText(std::string_view bytes);
-std::string TextToAnsi(std::string_view text);
-void AppendAnsi(std::string& out, std::string_view text);
 
 // True when the first bytes of a file mark the Unicode format ("@@@" in one of its four forms).
 bool HasUnicodeMarker(std::string_view firstBytes);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "CodePage.h"
 #include "Files.h"
 #include "IniDocument.h"
 #include "IniSectionCache.h"
@@ -70,7 +71,7 @@ std::string cIniFile::DecodeFile(const std::string& bytes) const {
     if (isUnicode_) {
         if (auto text = ini::DecodeUnicodeFile(bytes)) return std::move(*text);
     }
-    return ini::AnsiToText(bytes);
+    return rt::Win1252ToUtf8(bytes);
 }
 
 // ---- IniContent ----
@@ -78,7 +79,7 @@ std::string cIniFile::DecodeFile(const std::string& bytes) const {
 std::shared_ptr<const std::string> cIniFile::Content() const {
     if (!contentCurrent_) {
         content_ = Share(document_ ? document_->Text()
-                                   : ini::AnsiToText(rawBytes_ ? *rawBytes_ : std::string()));
+                                   : rt::Win1252ToUtf8(rawBytes_ ? *rawBytes_ : std::string()));
         contentCurrent_ = true;
     }
     return content_;
@@ -144,15 +145,15 @@ void cIniFile::BuildSectionCache(std::string& sectionList) {
             std::string list;
             for (const auto& span : ini::SplitSections(*bytes, &list)) {
                 sectionCache_->AddText(
-                    ini::AnsiToText(span.name), bytes,
+                    rt::Win1252ToUtf8(span.name), bytes,
                     std::string_view(*bytes).substr(span.headerStart, span.end - span.headerStart),
                     true);
             }
-            sectionList.append(ini::AnsiToText(list));
+            sectionList.append(rt::Win1252ToUtf8(list));
             cacheTimestamp_ = exists ? FileTime() : 0;
             return;
         }
-        rawText_ = Share(ini::AnsiToText(*bytes));
+        rawText_ = Share(rt::Win1252ToUtf8(*bytes));
         if (!isUnicode_) {
             source = rawText_;
         } else {
@@ -170,7 +171,7 @@ void cIniFile::BuildSectionCache(std::string& sectionList) {
 }
 
 const std::string& cIniFile::RawText() {
-    if (!rawText_) rawText_ = Share(ini::AnsiToText(rawBytes_ ? *rawBytes_ : std::string()));
+    if (!rawText_) rawText_ = Share(rt::Win1252ToUtf8(rawBytes_ ? *rawBytes_ : std::string()));
     return *rawText_;
 }
 
@@ -307,7 +308,7 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
             if (rawText_->empty())
                 DeleteFile();
             else
-                WriteFileText(ini::TextToAnsi(ini::StripTrailingLineBreaks(*rawText_)));
+                WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*rawText_)));
         }
     } else if (!FileUnreadable()) {
         platform::Profile().WritePrivateProfileStringA(ptSection, ptKey, value, iniFile_);
@@ -349,7 +350,7 @@ void cIniFile::SaveOfflineToFile() {
     else if (!contentCurrent_)
         WriteFileText(ini::StripTrailingLineBreaks(*rawBytes_));
     else
-        WriteFileText(ini::TextToAnsi(ini::StripTrailingLineBreaks(*content_)));
+        WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*content_)));
 }
 
 void cIniFile::LoadUnicodeTextIfMissing() {
@@ -379,7 +380,7 @@ void cIniFile::WriteAsAnsi() {
         if (!isUnicode_) unicodeText_ = RawText();
         unicodeTextFile_ = iniFile_;
     }
-    WriteFileText(ini::TextToAnsi(unicodeText_));
+    WriteFileText(rt::Utf8ToWin1252(unicodeText_));
 }
 
 // ---- removing ----
@@ -395,7 +396,7 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
         text = DecodeFile(ReadFileText());
     }
     if (text.empty()) return;
-    const std::size_t header = ini::FindFolded(text, ini::Header(ptSection));
+    const std::size_t header = rt::FindText(text, ini::Header(ptSection));
     if (header == ini::npos) return;
     const std::string find = std::string(ptKey) + "=";
     std::size_t pos = header + 1;
@@ -418,7 +419,7 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
         WriteAsUnicode(false);
         cacheTimestamp_ = 0;
     } else {
-        WriteFileText(ini::TextToAnsi(result));
+        WriteFileText(rt::Utf8ToWin1252(result));
         cacheTimestamp_ = 0;
     }
 }
@@ -433,11 +434,11 @@ bool cIniFile::RemoveSection(std::string_view ptSection) {
             LoadUnicodeTextIfMissing();
             text = unicodeText_;
         } else {
-            text = ini::AnsiToText(ReadFileText());
+            text = rt::Win1252ToUtf8(ReadFileText());
         }
     }
     const std::string sect = ini::Header(ptSection);
-    const std::size_t start = ini::FoldStartsWith(text, sect) ? 0 : ini::FindAfterCrLf(text, sect);
+    const std::size_t start = rt::StartsWithText(text, sect) ? 0 : ini::FindAfterCrLf(text, sect);
     if (start == ini::npos) return false;
     const std::size_t next = text.find("\r\n[", start + 3);
     std::string result;
@@ -459,7 +460,7 @@ bool cIniFile::RemoveSection(std::string_view ptSection) {
             unicodeTextFile_ = iniFile_;
             WriteAsUnicode(false);
         } else {
-            WriteFileText(ini::TextToAnsi(result));
+            WriteFileText(rt::Utf8ToWin1252(result));
         }
         cacheTimestamp_ = 0;
     }
@@ -477,7 +478,7 @@ bool cIniFile::RebuildIniStructure() {
     bool retained = false;
     const auto seen = [](const std::vector<std::string>& list, std::string_view name) {
         for (const auto& s : list)
-            if (ini::FoldEquals(s, name)) return true;
+            if (rt::TextEquals(s, name)) return true;
         return false;
     };
     for (std::size_t pos = 0; pos < text.size();) {
@@ -504,7 +505,7 @@ bool cIniFile::RebuildIniStructure() {
     }
     if (!isUnicode_) {
         if (ini::EndsWith(output, "\r\n")) output.resize(output.size() - 2);
-        WriteFileText(ini::TextToAnsi(output));
+        WriteFileText(rt::Utf8ToWin1252(output));
         cacheTimestamp_ = 0;
         return true;
     }

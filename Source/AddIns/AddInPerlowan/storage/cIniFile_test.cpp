@@ -14,6 +14,7 @@
 #include "CodePage.h"
 #include "Files.h"
 #include "ProfileStrings.h"
+#include "Regional.h"
 #include "Role.h"
 #include "RuntimeError.h"
 
@@ -340,13 +341,25 @@ TEST_F(IniFileTest, SaveWithoutFileRaises53UnlessOffline) {
     EXPECT_EQ(ini.Load("a", "k", "d"), "42");
 }
 
-TEST_F(IniFileTest, SaveConvertsTheValueToText) {
-    cIniFile ini;
-    ini.Offline(true);
-    ini.Save("a", "b", true);
-    ini.Save("a", "n", 2.5);
-    ini.Save("a", "x", rt::Variant::Null());  // cannot be text: ignored
-    EXPECT_EQ(ini.IniContent(), Lines({"[a]", "b=True", "n=2.5"}));
+TEST_F(IniFileTest, SaveConvertsTheValueToTextUnderTheRegionalSettings) {
+    struct Row {
+        const char* region;
+        const char* number;
+    };
+    const Row rows[] = {
+        /* 0 */ {"en_US.UTF-8", "n=2.5"},
+        /* 1 */ {"de_DE.UTF-8", "n=2,5"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        rt::ScopedRegion region(rows[i].region);
+        cIniFile ini;
+        ini.Offline(true);
+        ini.Save("a", "b", true);
+        ini.Save("a", "n", 2.5);
+        ini.Save("a", "x", rt::Variant::Null());  // cannot be text: ignored
+        EXPECT_EQ(ini.IniContent(), Lines({"[a]", "b=True", rows[i].number}));
+    }
 }
 
 TEST_F(IniFileTest, OfflineChangesReachTheFileOnlyWhenSaved) {
