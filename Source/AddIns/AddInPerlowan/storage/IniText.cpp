@@ -121,7 +121,7 @@ std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list)
     std::vector<SectionSpan> spans;
     bool open = false;
     SectionSpan current{};
-    for (std::size_t pos = 0; pos < text.size();) {
+    for (std::size_t pos = 0; WalkContinues(text, pos);) {
         const std::size_t lineStart = pos;
         const std::string_view line = NextLine(text, pos);
         if (line.empty() || line.front() != '[' || line.back() != ']') continue;

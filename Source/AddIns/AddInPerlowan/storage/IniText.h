@@ -24,6 +24,13 @@ std::size_t FindAfterCrLf(std::string_view text, std::string_view find, std::siz
 
 // The line from `pos` up to the next CR LF; `pos` moves past it, or to the end of the text.
 std::string_view NextLine(std::string_view text, std::size_t& pos);
+// Whether a walk of the lines goes on from `pos`. The engine counts positions from 1 and walks
+// while the position is below the text's length, so it stops once the position reaches the
+// last character: a final line of a single character (such as "=" at the very end, without a
+// line break) is never read. In offsets from 0 that is: go on while pos + 1 < length.
+inline bool WalkContinues(std::string_view text, std::size_t pos) {
+    return pos + 1 < text.size();
+}
 std::string_view StripTrailingLineBreaks(std::string_view text);
 bool EndsWith(std::string_view text, std::string_view suffix);
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "CodePage.h"
+#include "Debug.h"
 #include "Files.h"
 #include "IniDocument.h"
 #include "IniSectionCache.h"
@@ -44,27 +45,50 @@ bool cIniFile::FileUnreadable() const {
            !FileExists();
 }
 
-std::string cIniFile::ReadFileText() {
+// The engine reads a file the way the classic binary open does, and that open creates a missing
+// file, empty. RemoveKey, RemoveSection, RebuildIniStructure and WriteAsUnicode read without
+// looking first and so leave an empty file behind; Load, Save and the cache build look first and
+// never create one.
+void cIniFile::CreateMissingFileAsTheBinaryOpenDoes() {
     auto& files = platform::Files();
+    if (files.ModifiedTime(iniFile_)) return;
+    files.WriteAtomic(iniFile_, {}, true);
+}
+
+std::string cIniFile::ReadFileText() {
     try {
-        if (!files.ModifiedTime(iniFile_)) files.WriteAtomic(iniFile_, {}, true);
-        return files.ReadAll(iniFile_);
-    } catch (const rt::RuntimeError&) {
+        CreateMissingFileAsTheBinaryOpenDoes();
+        return platform::Files().ReadAll(iniFile_);
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("ini", "read of " + iniFile_ + " failed, read as empty: " + e.Description());
         return {};
     }
 }
 
 void cIniFile::WriteFileText(std::string_view bytes) {
-    if (FileUnreadable()) return;
+    if (FileUnreadable()) {
+        PERLOWAN_DEBUG("ini", "not saved: " + iniFile_ + " is there but cannot be read");
+        return;
+    }
     try {
         platform::Files().WriteAtomic(iniFile_, bytes, true);
-    } catch (const rt::RuntimeError&) {
-        // A failed write leaves the old file as it was; the engine reports nothing.
+    } catch (const rt::RuntimeError& e) {
+        // A failed write leaves the old file as it was; the caller is not told.
+        PERLOWAN_DEBUG("ini", "save of " + iniFile_ + " failed: " + e.Description() + " (" +
+                                  std::to_string(e.Number()) + ")");
     }
 }
 
 void cIniFile::DeleteFile() {
-    if (!FileUnreadable()) DeleteFileQuietly(iniFile_);
+    if (FileUnreadable()) {
+        PERLOWAN_DEBUG("ini", "not deleted: " + iniFile_ + " is there but cannot be read");
+        return;
+    }
+    const std::int16_t error = DeleteFileQuietly(iniFile_);
+    // A file that is not there needs no deleting.
+    if (error != 0 && error != rt::err::FileNotFound)
+        PERLOWAN_DEBUG("ini",
+                       "delete of " + iniFile_ + " failed with error " + std::to_string(error));
 }
 
 std::string cIniFile::DecodeFile(const std::string& bytes) const {
@@ -281,7 +305,9 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
     std::string value;
     try {
         value = pvValue.ToString();
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("ini", "not saved: the value for " + std::string(ptSection) + "/" +
+                                  std::string(ptKey) + " is no text: " + e.Description());
         return;
     }
     if (offline_) {
@@ -298,8 +324,7 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
         if ((cacheTimestamp_ == 0 || !useCacheDirectly_) && FileExists() &&
             FileTime() != cacheTimestamp_)
             BuildSectionCache();
-        // A file that is not there starts empty, whatever file the last read was of.
-        if (!FileExists() && rawTextFile_ != iniFile_) rawText_ = Share({});
+        if (SaveStartsFromEmptyText()) rawText_ = Share({});
         std::string text = RawText();
         ini::SetKeyInText(text, ptSection, ptKey, value);
         rawText_ = Share(std::move(text));
@@ -314,6 +339,13 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
         platform::Profile().WritePrivateProfileStringA(ptSection, ptKey, value, iniFile_);
     }
     if (!useCacheDirectly_) cacheTimestamp_ = 0;
+}
+
+// Data protection: a cached Save into a file that is not there starts from an empty text, not
+// from the text last read, which may be another file's (IniFile was switched since): that
+// would copy the other file's settings into the new one.
+bool cIniFile::SaveStartsFromEmptyText() const {
+    return !FileExists() && rawTextFile_ != iniFile_;
 }
 
 void cIniFile::SaveOffline(std::string_view section, std::string_view key,
@@ -405,7 +437,7 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
         lineStart = pos;
         const std::string_view line = ini::NextLine(text, pos);
         if (line.substr(0, find.size()) == find) break;
-        if ((!line.empty() && line.front() == '[') || pos >= text.size()) return;
+        if ((!line.empty() && line.front() == '[') || !ini::WalkContinues(text, pos)) return;
     }
     std::string result = text.substr(0, lineStart) + rt::RTrim(std::string_view(text).substr(pos));
     if (offline_) {
@@ -481,7 +513,7 @@ bool cIniFile::RebuildIniStructure() {
             if (rt::TextEquals(s, name)) return true;
         return false;
     };
-    for (std::size_t pos = 0; pos < text.size();) {
+    for (std::size_t pos = 0; ini::WalkContinues(text, pos);) {
         std::string line = rt::RTrim(ini::NextLine(text, pos));
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[' && line.back() == ']') {
@@ -531,8 +563,9 @@ bool cIniFile::CheckUnicodeFile() {
     try {
         const std::string head = platform::Files().ReadPrefix(iniFile_, 10);
         if (head.size() >= 10) isUnicode_ = ini::HasUnicodeMarker(head);
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
         // An unreadable file keeps the flag as it was.
+        PERLOWAN_DEBUG("ini", "format of " + iniFile_ + " not checked: " + e.Description());
     }
     return isUnicode_;
 }

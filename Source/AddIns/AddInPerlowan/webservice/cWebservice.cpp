@@ -5,6 +5,7 @@
 
 #include "Clock.h"
 #include "CodePage.h"
+#include "Debug.h"
 #include "Http.h"
 #include "RuntimeError.h"
 #include "Text.h"
@@ -219,8 +220,10 @@ bool cWebservice::CallWsMethod(const std::string& ptFunktion,
         }
     } catch (const rt::RuntimeError& e) {
         lastError_ = ErrorText("CallWsMethod", e.Description(), e.Number());
+        PERLOWAN_DEBUG("http", "call of " + ptFunktion + " ended: " + lastError_);
     } catch (const std::bad_alloc&) {
         lastError_ = ErrorText("CallWsMethod", rt::StandardDescription(7), 7);
+        PERLOWAN_DEBUG("http", "call of " + ptFunktion + " ended: " + lastError_);
     }
     return result;
 }
@@ -250,9 +253,11 @@ std::string cWebservice::mtParseResult(const std::string& ptAnswer, const std::s
         }
     } catch (const rt::RuntimeError& e) {
         lastError_ = ErrorText("mtParseResult", e.Description(), e.Number());
+        PERLOWAN_DEBUG("http", "result " + ptTag + " read as empty: " + lastError_);
         value.clear();
     } catch (const std::bad_alloc&) {
         lastError_ = ErrorText("mtParseResult", rt::StandardDescription(7), 7);
+        PERLOWAN_DEBUG("http", "result " + ptTag + " read as empty: " + lastError_);
         value.clear();
     }
     return value;
