@@ -106,23 +106,6 @@ std::size_t CharCount(std::string_view text) noexcept {
     return count;
 }
 
-bool IsAscii(std::string_view text) noexcept {
-    // 64 bytes at a time, so that a text with other characters is recognised at its first block.
-    std::size_t i = 0;
-    for (; i + 64 <= text.size(); i += 64) {
-        std::uint64_t high = 0;
-        for (std::size_t k = 0; k < 64; k += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + i + k, 8);
-            high |= word;
-        }
-        if ((high & kHighBits) != 0) return false;
-    }
-    std::uint64_t high = 0;
-    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
-    return (high & 0x80) == 0;
-}
-
 char32_t Win1252ToUnicode(unsigned char byte) noexcept {
     if (byte >= 0x80 && byte < 0xA0) return kHigh[byte - 0x80];
     return byte;
@@ -388,43 +371,6 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
             }
         }
         AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : char32_t(u));
-    }
-    return out;
-}
-
-std::size_t Utf16LeByteCount(std::string_view text) noexcept {
-    std::size_t bytes = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
-            ++pos;
-            bytes += 2;
-            continue;
-        }
-        bytes += DecodeUtf8(text, pos) >= 0x10000 ? 4 : 2;
-    }
-    return bytes;
-}
-
-std::uint8_t* WriteUtf16Le(std::string_view text, std::uint8_t* out) noexcept {
-    const auto put = [&out](char32_t unit) {
-        out[0] = static_cast<std::uint8_t>(unit & 0xFF);
-        out[1] = static_cast<std::uint8_t>((unit >> 8) & 0xFF);
-        out += 2;
-    };
-    for (std::size_t pos = 0; pos < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[pos]);
-        if (lead < 0x80) {
-            put(lead);
-            ++pos;
-            continue;
-        }
-        const char32_t cp = DecodeUtf8(text, pos);
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
     }
     return out;
 }
