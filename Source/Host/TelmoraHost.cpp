@@ -32,6 +32,9 @@ class LoggedMessageBoxes final : public platform::MessageBoxService {
 TelmoraHost::TelmoraHost(HostSettings settings)
     : app_(std::make_shared<HostApplication>(std::move(settings))),
       boxes_(std::make_shared<LoggedMessageBoxes>(*app_)) {
+    // The host follows the toolkit's windows from now on: a window the add-in loads later is
+    // known by the time its handle arrives in ShowAddIn.
+    TheHostWindows();
     // The host places the add-in's window in its own pane, at the size the window was made for.
     app_->SetPresenter([this](std::int32_t hWnd) {
         if (auto form = TheHostWindows().FormOf(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
@@ -94,7 +97,9 @@ bool TelmoraHost::Hide() {
 }
 
 bool TelmoraHost::Stop() {
-    return CallAddIn("AppDeInit", {});
+    if (!CallAddIn("AppDeInit", {})) return false;
+    running_ = false;
+    return true;
 }
 
 bool TelmoraHost::SendEvent(std::int32_t eventId) {
