@@ -3,8 +3,21 @@
 #include <array>
 
 #include "DateTime.h"
+#include "Debug.h"
+#include "Dispatch.h"
+#include "MessageBox.h"
+#include "PerlowanLogo.h"
 #include "RuntimeError.h"
+#include "Text.h"
+#include "cIniFile.h"
 #include "mGlobSub.h"
+#include "mGlobVar.h"
+#include "mPerlowan.h"
+#include "mPerlowanStore.h"
+
+#ifndef PERLOWAN_PLATFORM_HOST
+#define PERLOWAN_PLATFORM_HOST "perlowan.example.com"
+#endif
 
 namespace {
 
@@ -32,7 +45,27 @@ void Try(F&& statement) {
 // only the end date, like the ninth.
 constexpr std::array<std::int16_t, 9> kPeriodKeys{177, 178, 60, 61, 62, 63, 64, 64, 194};
 
+constexpr std::int16_t kInvalidDateText = 224;
+constexpr int kHourglass = 11;
+constexpr int kDefaultPointer = 0;
+
+// Runs one statement of a routine that goes on after a failing statement, and says on the debug
+// channel what it skipped.
+template <class F>
+void TryStatement(std::string_view routine, F&& statement) {
+    try {
+        statement();
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("window", std::string(routine) + " skipped a statement: error " +
+                                     std::to_string(e.Number()) + " " + e.Description());
+    }
+}
+
 }  // namespace
+
+std::string LoginPageAddress() {
+    return std::string("https://") + PERLOWAN_PLATFORM_HOST + "/#login";
+}
 
 forms::FormRef<FrmAddIn>& frmAddIn = *new forms::FormRef<FrmAddIn>;
 
@@ -73,6 +106,7 @@ FrmAddIn::FrmAddIn()
     Place(cboTippFilter, 3600, 480, 2775, 315, 12);
 
     Place(imgPerlowan, 6720, 240, 1935, 1620, -1);
+    imgPerlowan.SetPicture(forms::LoadPictureBytes(PerlowanLogoGif()));
 
     Place(txtDetails, 120, 3960, 8295, 975, 4);
     txtDetails.SetMultiLine(true);
@@ -103,6 +137,23 @@ FrmAddIn::FrmAddIn()
     Unload = [this](std::int16_t& cancel) { Form_Unload(cancel); };
     picWorkingArea.Resize = [this] { picWorkingArea_Resize(); };
     cboZeitraum.Click = [this] { cboZeitraum_Click(); };
+    txtFrom.LostFocus = [this] { txtFrom_LostFocus(); };
+    txtTo.LostFocus = [this] { txtTo_LostFocus(); };
+    cmdStartExport.Click = [this] { cmdStartExport_Click(); };
+    optStatus.Wire([this](forms::OptionButton& option, int index) {
+        option.Click = [this, index] {
+            std::int16_t i = static_cast<std::int16_t>(index);
+            optStatus_Click(i);
+        };
+    });
+    imgPerlowan.Click = [this] { imgPerlowan_Click(); };
+    imgPerlowan.MouseMove = [this](std::int16_t button, std::int16_t shift, float x, float y) {
+        imgPerlowan_MouseMove(button, shift, x, y);
+    };
+}
+
+rt::ObjectRef FrmAddIn::TippsGrid() const {
+    return gridOverride_;
 }
 
 void FrmAddIn::InitLanguage() {
@@ -134,6 +185,79 @@ void FrmAddIn::cboZeitraum_Click() {
     txtTo.SetText(rt::ShortDateText(today));
 }
 
+void FrmAddIn::txtFrom_LostFocus() {
+    CheckDateInput(txtFrom);
+}
+
+void FrmAddIn::txtTo_LostFocus() {
+    CheckDateInput(txtTo);
+}
+
+void FrmAddIn::CheckDateInput(forms::TextBox& txtBox) {
+    // The text only has to be a date; it stays as the user typed it.
+    if (rt::IsDateText(txtBox.Text())) return;
+    TryStatement("CheckDateInput", [&] {
+        platform::MessageBoxes().ShowMessageBox(LanguageText(kInvalidDateText), platform::vbOKOnly,
+                                                platform::vbExclamation, "Perlowan");
+    });
+    TryStatement("CheckDateInput", [&] { txtBox.SetFocus(); });
+}
+
+void FrmAddIn::cmdStartExport_Click() {
+    cmdStartExport.SetEnabled(false);
+    picWorkingArea.SetMousePointer(kHourglass);
+    UploadPeriod(*this);
+    picWorkingArea.SetMousePointer(kDefaultPointer);
+    cmdStartExport.SetEnabled(true);
+}
+
+void FrmAddIn::grdTipps_CellGotFocus(std::int16_t&, std::int16_t& Row) {
+    if (Row < 0 || static_cast<std::size_t>(Row) >= gtTippIds.size())
+        rt::Raise(rt::err::SubscriptOutOfRange, "frmAddIn.grdTipps_CellGotFocus");
+    const std::string id = gtTippIds[static_cast<std::size_t>(Row)];
+    cIniFile store;
+    store.IniFile(StoreFilePath());
+    const std::string stored = store.Load(kSectionTipp, id, "");
+
+    optStatus[0].SetTag("");  // the options below are set by the window, not chosen
+    // The status is the first character read as a number: a digit, or 0 for anything else.
+    const std::string first = rt::Left(stored, 1);
+    const int status = first.size() == 1 && first[0] >= '0' && first[0] <= '9' ? first[0] - '0' : 0;
+    if (status > 2) {
+        for (int i = 0; i < 3; ++i) optStatus[i].SetValue(false);
+    } else {
+        optStatus[status].SetValue(true);
+    }
+    std::vector<rt::Variant> cell{rt::Variant(std::int16_t{1}), rt::Variant(Row)};
+    const std::string text =
+        rt::CallByName(TippsGrid(), "CellValue", rt::CallType::PropertyGet, cell).ToString();
+    txtDetails.SetText(Replace(text, "  ", "\r\n"));
+    optStatus[0].SetTag(id);
+}
+
+void FrmAddIn::optStatus_Click(std::int16_t&) {
+    const std::string id = optStatus[0].Tag();
+    if (id.empty()) return;
+    cIniFile store;
+    store.IniFile(StoreFilePath());
+    const std::string rest = rt::Mid(store.Load(kSectionTipp, id, ""), 2);
+    std::string value = rest;
+    for (int i = 0; i < 3; ++i)
+        if (optStatus[i].Value()) {
+            value = std::to_string(i) + rest;
+            break;
+        }
+    store.Save(kSectionTipp, id, rt::Variant(value));
+}
+
+void FrmAddIn::imgPerlowan_Click() {
+    OpenDocument(static_cast<std::int32_t>(hWnd()), LoginPageAddress(), "");
+}
+
+void FrmAddIn::imgPerlowan_MouseMove(std::int16_t, std::int16_t, float, float) {
+    SetHandCursor();
+}
+
 void FrmAddIn::Form_Load() {
     SetWidth(0);
     SetHeight(0);
@@ -156,6 +280,14 @@ void FrmAddIn::picWorkingArea_Resize() {
     Try([&] {
         txtDetails.Move(txtDetails.Left(), optStatus[0].Top() - txtDetails.Height() - 120,
                         w - txtDetails.Left());
+    });
+    // The list is placed through its container's properties: Left, Top and Move.
+    Try([&] {
+        const rt::ObjectRef grid = TippsGrid();
+        const rt::Variant left = rt::GetProperty(grid, "Left");
+        const rt::Variant top = rt::GetProperty(grid, "Top");
+        rt::CallMethod(grid, "Move", left, top, rt::Variant(w - left.ToSingle()),
+                       rt::Variant(txtDetails.Top() - top.ToSingle() - 120));
     });
 }
 
