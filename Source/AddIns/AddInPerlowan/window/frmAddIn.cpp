@@ -139,6 +139,8 @@ FrmAddIn::FrmAddIn()
     cboZeitraum.Click = [this] { cboZeitraum_Click(); };
     txtFrom.LostFocus = [this] { txtFrom_LostFocus(); };
     txtTo.LostFocus = [this] { txtTo_LostFocus(); };
+    txtFrom.GotFocus = [this] { DateBox_GotFocus(txtFrom); };
+    txtTo.GotFocus = [this] { DateBox_GotFocus(txtTo); };
     cmdStartExport.Click = [this] { cmdStartExport_Click(); };
     optStatus.Wire([this](forms::OptionButton& option, int index) {
         option.Click = [this, index] {
@@ -194,13 +196,29 @@ void FrmAddIn::txtTo_LostFocus() {
 }
 
 void FrmAddIn::CheckDateInput(forms::TextBox& txtBox) {
+    // While the focus goes back to a box with a wrong date, the box it leaves is not checked: two
+    // boxes with wrong dates would otherwise send the focus to and fro for good.
+    if (dateFocusReturn_ && dateFocusReturn_ != &txtBox) return;
+    dateFocusReturn_ = nullptr;
     // The text only has to be a date; it stays as the user typed it.
     if (rt::IsDateText(txtBox.Text())) return;
     TryStatement("CheckDateInput", [&] {
         platform::MessageBoxes().ShowMessageBox(LanguageText(kInvalidDateText), platform::vbOKOnly,
                                                 platform::vbExclamation, "Perlowan");
     });
-    TryStatement("CheckDateInput", [&] { txtBox.SetFocus(); });
+    dateFocusReturn_ = &txtBox;
+    TryStatement("CheckDateInput", [&] {
+        try {
+            txtBox.SetFocus();
+        } catch (const rt::RuntimeError&) {
+            dateFocusReturn_ = nullptr;
+            throw;
+        }
+    });
+}
+
+void FrmAddIn::DateBox_GotFocus(forms::TextBox& txtBox) {
+    if (dateFocusReturn_ == &txtBox) dateFocusReturn_ = nullptr;
 }
 
 void FrmAddIn::cmdStartExport_Click() {

@@ -55,6 +55,7 @@ class FrmAddIn : public forms::Form {
     void txtFrom_LostFocus();
     void txtTo_LostFocus();
     void CheckDateInput(forms::TextBox& txtBox);
+    void DateBox_GotFocus(forms::TextBox& txtBox);
     void cmdStartExport_Click();
     void optStatus_Click(std::int16_t& Index);
     void imgPerlowan_Click();
@@ -65,6 +66,7 @@ class FrmAddIn : public forms::Form {
     void Form_Unload(std::int16_t& cancel);
 
     rt::ObjectRef gridOverride_;
+    forms::TextBox* dateFocusReturn_ = nullptr;  // the date box the focus is sent back to
 };
 
 // The platform's login page that the logo opens: "https://" + the platform's host + "/#login".
