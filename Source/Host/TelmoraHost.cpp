@@ -32,12 +32,9 @@ class LoggedMessageBoxes final : public platform::MessageBoxService {
 TelmoraHost::TelmoraHost(HostSettings settings)
     : app_(std::make_shared<HostApplication>(std::move(settings))),
       boxes_(std::make_shared<LoggedMessageBoxes>(*app_)) {
-    // The host follows the toolkit's windows from now on: a window the add-in loads later is
-    // known by the time its handle arrives in ShowAddIn.
-    TheHostWindows();
     // The host places the add-in's window in its own pane, at the size the window was made for.
     app_->SetPresenter([this](std::int32_t hWnd) {
-        if (auto form = TheHostWindows().FormOf(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
+        if (auto* form = forms::App().FormOfWindow(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
     });
 }
 

@@ -80,7 +80,8 @@ class LinuxFileSystem final : public FileSystem {
         FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) rt::Raise(75, "FileSystem");
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         std::string bytes;
         bytes.resize(static_cast<std::size_t>(st.st_size));
         std::size_t done = 0;
@@ -89,7 +90,7 @@ class LinuxFileSystem final : public FileSystem {
             const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                rt::Raise(75, "FileSystem");
+                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
             }
             if (n == 0) break;
             done += static_cast<std::size_t>(n);
@@ -102,14 +103,15 @@ class LinuxFileSystem final : public FileSystem {
         FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) rt::Raise(75, "FileSystem");
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         std::string bytes(count, '\0');
         std::size_t done = 0;
         while (done < count) {
             const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                rt::Raise(75, "FileSystem");
+                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
             }
             if (n == 0) break;
             done += static_cast<std::size_t>(n);
@@ -121,7 +123,8 @@ class LinuxFileSystem final : public FileSystem {
     void WriteAtomic(const std::string& path, std::string_view bytes, bool ownerOnly) override {
         struct stat existing;
         const bool exists = ::stat(path.c_str(), &existing) == 0;
-        if (exists && S_ISDIR(existing.st_mode)) rt::Raise(75, "FileSystem");
+        if (exists && S_ISDIR(existing.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         const std::string folder = FolderOf(path);
         std::string temp = path + ".tmpXXXXXX";
         FileDescriptor fd(::mkstemp(temp.data()));
@@ -164,3 +167,5 @@ template <>
 std::shared_ptr<platform::FileSystem> rt::MakeDefaultRole<platform::FileSystem>() {
     return std::make_shared<platform::LinuxFileSystem>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::FileSystem);

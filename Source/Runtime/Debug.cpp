@@ -65,7 +65,7 @@ std::shared_ptr<debug::Sink> MakeDefaultRole<debug::Sink>() {
 
 namespace debug {
 
-bool detail::anyArea = false;
+PERLOWAN_RUNTIME_API bool detail::anyArea = false;
 
 bool detail::AreaOn(std::string_view area) noexcept {
     const Areas& areas = Current();
@@ -94,3 +94,5 @@ ScopedAreas::~ScopedAreas() {
 
 }  // namespace debug
 }  // namespace rt
+
+PERLOWAN_DEFINE_ROLE(rt::debug::Sink);

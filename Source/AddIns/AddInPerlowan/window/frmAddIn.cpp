@@ -67,7 +67,7 @@ std::string LoginPageAddress() {
     return std::string("https://") + PERLOWAN_PLATFORM_HOST + "/#login";
 }
 
-forms::FormRef<FrmAddIn>& frmAddIn = *new forms::FormRef<FrmAddIn>;
+forms::FormRef<FrmAddIn> frmAddIn;
 
 void UnloadAddInWindow() {
     if (auto window = frmAddIn.Instance()) forms::Unload(*window);

@@ -73,8 +73,8 @@ class FrmAddIn : public forms::Form {
 // The host is set when the build is configured (CMake cache variable PERLOWAN_PLATFORM_HOST).
 std::string LoginPageAddress();
 
-// The window of the add-in. Kept for the life of the process.
-extern forms::FormRef<FrmAddIn>& frmAddIn;
+// The window of the add-in. Its last instance goes with the library (unloaded or at exit).
+extern forms::FormRef<FrmAddIn> frmAddIn;
 
 // Unloads the window when one is loaded; nothing otherwise.
 void UnloadAddInWindow();
