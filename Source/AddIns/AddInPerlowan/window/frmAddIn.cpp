@@ -83,6 +83,7 @@ FrmAddIn::FrmAddIn()
       txtTo(fraZeitraum.Add<forms::TextBox>("txtTo")),
       cboTippFilter(fraZeitraum.Add<forms::ComboBox>("cboTippFilter")),
       imgPerlowan(picWorkingArea.Add<forms::Image>("imgPerlowan")),
+      grdTipps(picWorkingArea.Add<grid::QorSimpleGrid>("grdTipps")),
       txtDetails(picWorkingArea.Add<forms::TextBox>("txtDetails")),
       optStatus(picWorkingArea.AddArray<forms::OptionButton>("optStatus")),
       cmdStartExport(picWorkingArea.Add<forms::CommandButton>("cmdStartExport")) {
@@ -107,6 +108,17 @@ FrmAddIn::FrmAddIn()
 
     Place(imgPerlowan, 6720, 240, 1935, 1620, -1);
     imgPerlowan.SetPicture(forms::LoadPictureBytes(PerlowanLogoGif()));
+
+    Place(grdTipps, 120, 2280, 8295, 1575, 3);
+    // The list's settings as the window's design data holds them.
+    forms::PropertyBag design;
+    design.WriteProperty("Cols", std::int16_t{2});
+    design.WriteProperty("Header", std::string("Datum|Tipp"));
+    design.WriteProperty("ColWidthAll", std::string("100|400"));
+    design.WriteProperty("ColAlignment", std::string("1|0"));
+    design.WriteProperty("ColStyle", std::string("0|0"));
+    design.WriteProperty("Fontsize", 8.25f);
+    grdTipps.LoadProperties(design);
 
     Place(txtDetails, 120, 3960, 8295, 975, 4);
     txtDetails.SetMultiLine(true);
@@ -148,6 +160,9 @@ FrmAddIn::FrmAddIn()
             optStatus_Click(i);
         };
     });
+    grdTipps.CellGotFocus = [this](std::int16_t col, std::int16_t row) {
+        grdTipps_CellGotFocus(col, row);
+    };
     imgPerlowan.Click = [this] { imgPerlowan_Click(); };
     imgPerlowan.MouseMove = [this](std::int16_t button, std::int16_t shift, float x, float y) {
         imgPerlowan_MouseMove(button, shift, x, y);
@@ -155,7 +170,7 @@ FrmAddIn::FrmAddIn()
 }
 
 rt::ObjectRef FrmAddIn::TippsGrid() const {
-    return gridOverride_;
+    return gridOverride_ ? gridOverride_ : grdTipps.Object();
 }
 
 void FrmAddIn::InitLanguage() {

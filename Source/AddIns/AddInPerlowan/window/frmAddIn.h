@@ -15,6 +15,7 @@
 #include "Label.h"
 #include "OptionButton.h"
 #include "PictureBox.h"
+#include "QorSimpleGrid.h"
 #include "TextBox.h"
 #include "Variant.h"
 
@@ -26,10 +27,9 @@ class FrmAddIn : public forms::Form {
     // frame caption from the host. Errors of the host calls reach the caller.
     void InitLanguage();
 
-    // The tips list `grdTipps` as the window calls it: late-bound, by member name. Nothing while
-    // no list is placed in the window.
+    // The tips list `grdTipps` as the window calls it: late-bound, by member name.
     rt::ObjectRef TippsGrid() const;
-    // Puts `grid` in the place of the tips list (nullptr gives the place back).
+    // Puts `grid` in the place of the tips list (nullptr gives the place back to grdTipps).
     void OverrideTippsGrid(rt::ObjectRef grid) { gridOverride_ = std::move(grid); }
 
     // The list's CellGotFocus: shows the tip of row `Row` (its text and its reading status) and
@@ -45,6 +45,7 @@ class FrmAddIn : public forms::Form {
     forms::TextBox& txtTo;
     forms::ComboBox& cboTippFilter;
     forms::Image& imgPerlowan;
+    grid::QorSimpleGrid& grdTipps;
     forms::TextBox& txtDetails;
     forms::ControlArray<forms::OptionButton>& optStatus;
     forms::CommandButton& cmdStartExport;

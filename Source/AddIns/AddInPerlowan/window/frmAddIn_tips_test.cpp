@@ -377,3 +377,54 @@ TEST_F(WindowTipsTest, TheLogoOpensTheLoginPageAndShowsTheHand) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window with its own tips list in place.
+class WindowGridTest : public WindowTipsTest {
+  protected:
+    void SetUp() override {
+        WindowTipsTest::SetUp();
+        window().OverrideTippsGrid(nullptr);
+        // The host sizes the window again: the layout now places the window's own list.
+        window().Move(0, 0, 11000, 7000);
+        window().Move(0, 0, 12045, 6915);
+    }
+};
+
+TEST_F(WindowGridTest, TheListIsPlacedWithItsDesignSettings) {
+    grid::QorSimpleGrid& list = window().grdTipps;
+    EXPECT_EQ(window().TippsGrid().get(), static_cast<rt::IDispatch*>(&list));
+    EXPECT_EQ(list.TabIndex(), 3);
+    EXPECT_EQ(list.ColHeader(), "Datum|Tipp");
+    EXPECT_EQ(list.ColStyle(), "0|0");
+    EXPECT_EQ(list.ColAlignment(), "1|0");
+    EXPECT_EQ(list.ColWidth(0), 100);
+    EXPECT_EQ(list.Fontsize(), 8.25f);
+    // Placed by the working area's layout: above the details box, the working area's width.
+    EXPECT_EQ(list.Left(), 120);
+    EXPECT_EQ(list.Top(), 2280);
+    EXPECT_EQ(list.Width(), 12045 - 120);
+    EXPECT_EQ(list.Height(), window().txtDetails.Top() - 2280 - 120);
+}
+
+TEST_F(WindowGridTest, AnExchangeFillsTheListAndASelectedRowShowsItsTip) {
+    addIn->tips =
+        "[{\"id\":\"17\",\"text\":\"Eins\\nzwei\",\"time\":\"05.03.2016\"},"
+        "{\"id\":\"23\",\"text\":\"Drei\",\"time\":\"06.03.2016\"}]";
+    forms::input::Click(window().cmdStartExport);
+    grid::QorSimpleGrid& list = window().grdTipps;
+    ASSERT_EQ(list.Rows(), 2);
+    EXPECT_EQ(list.CellValue(0, 0), "05.03.2016");
+    EXPECT_EQ(list.CellValue(1, 0), "Eins  zwei");
+    EXPECT_EQ(list.HeaderText(0), "Datum");
+    EXPECT_EQ(list.HeaderText(1), "Tipp");
+    EXPECT_TRUE(list.Redraw());
+    list.CellGotFocus(1, 0);
+    EXPECT_EQ(window().txtDetails.Text(), "Eins\r\nzwei");
+    EXPECT_EQ(Options(), (std::vector<bool>{true, false, false}));
+    forms::input::Click(window().optStatus[1]);
+    EXPECT_EQ(Stored("17").substr(0, 3), "117");
+}
+
+}  // namespace
