@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "Debug.h"
 #include "Files.h"
 #include "RegistryFormat.h"
 #include "RuntimeError.h"
@@ -468,6 +469,8 @@ class FileRegistry final : public Registry {
         struct stat st;
         if (::stat(path.c_str(), &st) != 0) {
             if (errno == ENOENT) return StoreStamp{};
+            PERLOWAN_DEBUG("registry", "the registry file " + path + " cannot be examined (" +
+                                           std::strerror(errno) + "): it is not kept in memory");
             return std::nullopt;
         }
         return StoreStamp{true,

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "Debug.h"
 #include "Files.h"
 #include "Registry.h"
 #include "RegistryFormat.h"
+#include "Unprivileged_test.h"
 
 namespace platform {
 namespace {
@@ -65,6 +67,13 @@ class CountingFiles final : public FileSystem {
 
   private:
     std::shared_ptr<FileSystem> inner_;
+};
+
+struct RecordingSink : rt::debug::Sink {
+    void Write(std::string_view area, std::string_view message) override {
+        lines.push_back(std::string(area) + ": " + std::string(message));
+    }
+    std::vector<std::string> lines;
 };
 
 class RegistryStoreTest : public ::testing::Test {
@@ -224,6 +233,24 @@ TEST_F(RegistryStoreTest, KeysDeeperThanTheLimitAreRefusedAndTheStoreStaysReadab
     auto other = Open();
     HKey opened = 0;
     EXPECT_EQ(other->OpenKey(reg::CurrentUser, path, reg::KeyRead, opened), reg::Success);
+}
+
+TEST_F(RegistryStoreTest, AStoreThatCannotBeExaminedIsSaidSo) {
+    WriteText(Store(), std::string("[] ") + kTime + "\n");
+    ASSERT_EQ(::chmod(folder_.c_str(), 0700), 0);
+    const std::string folder = folder_.string();
+    const std::string outcome = testing::AsUnprivilegedUser([&] {
+        auto sink = std::make_shared<RecordingSink>();
+        rt::ScopedRole<rt::debug::Sink> installed(sink);
+        rt::debug::ScopedAreas areas("registry");
+        HKey key = 0;
+        const long rc = MakeFileRegistry(folder)->OpenKey(reg::CurrentUser, "", reg::KeyRead, key);
+        std::string result = std::to_string(rc);
+        for (const std::string& line : sink->lines) result += "\n" + line;
+        return result;
+    });
+    EXPECT_EQ(outcome, "1009\nregistry: the registry file " + Store().string() +
+                           " cannot be examined (Permission denied): it is not kept in memory");
 }
 
 }  // namespace
