@@ -65,8 +65,6 @@ std::shared_ptr<debug::Sink> MakeDefaultRole<debug::Sink>() {
 
 namespace debug {
 
-bool detail::anyArea = false;
-
 bool detail::AreaOn(std::string_view area) noexcept {
     const Areas& areas = Current();
     if (areas.all) return true;

@@ -17,7 +17,9 @@ class Sink {
 };
 
 namespace detail {
-extern bool anyArea;  // true once at least one area is switched on
+// True once at least one area is switched on. Inline, so that the host program and an add-in
+// library that both carry the runtime share one definition without a clash.
+inline bool anyArea = false;
 bool AreaOn(std::string_view area) noexcept;
 }  // namespace detail
 
