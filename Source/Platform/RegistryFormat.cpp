@@ -366,8 +366,10 @@ void FoldInto(std::string_view name, std::string& out) {
 // Sorts the children and joins those of the same name into the first one named; false with the
 // line of the second key line when both have one.
 bool Settle(Node& node, std::size_t& twiceAt) {
-    std::stable_sort(node.children.begin(), node.children.end(),
-                     [](const Node* a, const Node* b) { return a->folded < b->folded; });
+    const auto byName = [](const Node* a, const Node* b) { return a->folded < b->folded; };
+    // Stores as written list every key's subkeys in order already.
+    if (!std::is_sorted(node.children.begin(), node.children.end(), byName))
+        std::stable_sort(node.children.begin(), node.children.end(), byName);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < node.children.size(); ++i) {
         Node* child = node.children[i];
