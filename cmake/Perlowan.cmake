@@ -12,3 +12,11 @@ function(perlowan_test name)
     PERLOWAN_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
+
+# perlowan_runtime_part(<object library>)
+# Builds a directory's object library into the shared runtime library PerlowanRuntime.
+function(perlowan_runtime_part target)
+  target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_definitions(${target} PRIVATE PERLOWAN_RUNTIME_BUILD)
+  target_link_libraries(PerlowanRuntime PRIVATE ${target})
+endfunction()

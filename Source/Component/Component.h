@@ -106,6 +106,8 @@ using DllCanUnloadNowFn = HResult (*)();
 // The library's resources by type name and id: 1 and the bytes when present, else 0.
 using DllFindResourceFn = int (*)(const char* type, int id, const unsigned char** data,
                                   std::size_t* size);
+// The runtime version the library was compiled against (RuntimeVersion.h).
+using DllRuntimeVersionFn = std::uint32_t (*)();
 }
 
 }  // namespace com

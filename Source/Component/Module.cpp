@@ -11,20 +11,16 @@ namespace com {
 
 namespace {
 
-inline constexpr int ErrorLoadingLibrary = 48;
-
 class PosixModule final : public LoadedModule {
   public:
     explicit PosixModule(void* handle) : handle_(handle) {}
-    ~PosixModule() override {
-        if (handle_ && !pinned_) dlclose(handle_);
-    }
+    ~PosixModule() override { dlclose(handle_); }
+    PosixModule(const PosixModule&) = delete;
+    PosixModule& operator=(const PosixModule&) = delete;
     void* Export(const std::string& name) override { return dlsym(handle_, name.c_str()); }
-    void Pin() override { pinned_ = true; }
 
   private:
     void* handle_;
-    bool pinned_ = false;
 };
 
 class PosixLoader final : public ModuleLoader {
@@ -36,7 +32,7 @@ class PosixLoader final : public ModuleLoader {
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             const char* reason = dlerror();
-            rt::Raise(ErrorLoadingLibrary, "ModuleLoader",
+            rt::Raise(rt::err::ErrorLoadingLibrary, "ModuleLoader",
                       "Error in loading DLL " + path + ": " + (reason ? reason : "unknown reason"));
         }
         return std::make_unique<PosixModule>(handle);
@@ -49,6 +45,13 @@ class PosixLoader final : public ModuleLoader {
         if (realpath(info.dli_fname, resolved)) return resolved;
         return info.dli_fname;
     }
+
+    bool IsLoaded(const std::string& path) override {
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        if (!handle) return false;
+        dlclose(handle);
+        return true;
+    }
 };
 
 }  // namespace
@@ -59,3 +62,5 @@ template <>
 std::shared_ptr<com::ModuleLoader> rt::MakeDefaultRole<com::ModuleLoader>() {
     return std::make_shared<com::PosixLoader>();
 }
+
+PERLOWAN_DEFINE_ROLE(com::ModuleLoader);

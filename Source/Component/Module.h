@@ -1,6 +1,6 @@
 #pragma once
-// The loader of shared libraries as a platform role: load by path, look up an export, and the
-// path of the library that holds a given address.
+// The loader of shared libraries as a platform role: load by path, look up an export, the path
+// of the library that holds a given address, and whether a library is loaded.
 #include <memory>
 #include <string>
 
@@ -8,13 +8,12 @@
 
 namespace com {
 
+// A loaded library; it is unloaded when the last of its LoadedModule objects goes.
 class LoadedModule {
   public:
     virtual ~LoadedModule() = default;
     // The export's address, or nullptr when the library has no such export.
     virtual void* Export(const std::string& name) = 0;
-    // Keeps the library mapped after this object is gone (objects of it are still alive).
-    virtual void Pin() = 0;
 };
 
 class ModuleLoader {
@@ -25,7 +24,15 @@ class ModuleLoader {
     virtual std::unique_ptr<LoadedModule> Load(const std::string& path) = 0;
     // The full path of the library or program that contains `address`; "" when unknown.
     virtual std::string PathOfAddress(const void* address) = 0;
+    // Whether the library at `path` is loaded in the process (without loading it).
+    virtual bool IsLoaded(const std::string& path) = 0;
 };
+
+}  // namespace com
+
+PERLOWAN_DECLARE_ROLE(com::ModuleLoader);
+
+namespace com {
 
 inline ModuleLoader& Modules() {
     return rt::Role<ModuleLoader>::Get();

@@ -33,12 +33,14 @@ void ComboBox::Clear() {
 }
 
 const std::string& ComboBox::List(int index) const {
-    if (index < 0 || index >= ListCount()) rt::Raise(381, Name(), "Invalid property array index");
+    if (index < 0 || index >= ListCount())
+        rt::Raise(err::InvalidPropertyArrayIndex, Name(), "Invalid property array index");
     return items_[static_cast<std::size_t>(index)];
 }
 
 void ComboBox::SetList(int index, std::string item) {
-    if (index < 0 || index >= ListCount()) rt::Raise(381, Name(), "Invalid property array index");
+    if (index < 0 || index >= ListCount())
+        rt::Raise(err::InvalidPropertyArrayIndex, Name(), "Invalid property array index");
     items_[static_cast<std::size_t>(index)] = std::move(item);
     Changed("List");
 }

@@ -1,7 +1,9 @@
 #include "InputSimulator.h"
 
 #include <cmath>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Application.h"
 #include "CodePage.h"

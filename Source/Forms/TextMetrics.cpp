@@ -39,3 +39,5 @@ template <>
 std::shared_ptr<forms::TextMetrics> rt::MakeDefaultRole<forms::TextMetrics>() {
     return std::make_shared<forms::TableTextMetrics>();
 }
+
+PERLOWAN_DEFINE_ROLE(forms::TextMetrics);

@@ -16,6 +16,12 @@ class TextMetrics {
     virtual float TextHeight(float fontSize) = 0;
 };
 
+}  // namespace forms
+
+PERLOWAN_DECLARE_ROLE(forms::TextMetrics);
+
+namespace forms {
+
 inline TextMetrics& Metrics() {
     return rt::Role<TextMetrics>::Get();
 }

@@ -69,6 +69,7 @@ inline constexpr float TwipsPerPixel = 15.0f;
 namespace err {
 inline constexpr int CannotFocus = 5;
 inline constexpr int InvalidPropertyValue = 380;
+inline constexpr int InvalidPropertyArrayIndex = 381;
 inline constexpr int PropertyReadOnly = 383;
 inline constexpr int ObjectAlreadyLoaded = 360;
 inline constexpr int CannotUnloadDesignElement = 362;

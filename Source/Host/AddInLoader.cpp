@@ -1,10 +1,11 @@
 #include "AddInLoader.h"
 
 #include <cstdio>
+#include <vector>
 
-#include "BuildSignature.h"
 #include "DispatchAdapters.h"
 #include "Registry.h"
+#include "RuntimeVersion.h"
 
 namespace telmora {
 
@@ -24,18 +25,17 @@ std::string ReadDefault(const std::string& path, const std::string& what) {
         registry.CloseKey(key);
     }
     if (rc == reg::FileNotFound)
-        rt::Raise(loader_err::CannotCreateObject, "Telmora",
+        rt::Raise(rt::err::CannotCreateObject, "Telmora",
                   what + " is not registered (no key HKEY_CLASSES_ROOT\\" + path + ")");
     if (rc != reg::Success) {
         std::string detail = registry.LastErrorDetail();
-        rt::Raise(
-            rc == reg::BadDb ? loader_err::RegistryUnreadable : loader_err::CannotCreateObject,
-            "Telmora",
-            "The registry cannot be read (" + platform::RegistryErrorText(rc) +
-                (detail.empty() ? "" : ": " + detail) + ")");
+        rt::Raise(rc == reg::BadDb ? static_cast<int>(reg::BadDb) : rt::err::CannotCreateObject,
+                  "Telmora",
+                  "The registry cannot be read (" + platform::RegistryErrorText(rc) +
+                      (detail.empty() ? "" : ": " + detail) + ")");
     }
     if (type != reg::Sz && type != reg::ExpandSz)
-        rt::Raise(loader_err::CannotCreateObject, "Telmora",
+        rt::Raise(rt::err::CannotCreateObject, "Telmora",
                   "HKEY_CLASSES_ROOT\\" + path + " does not hold a text");
     return data;
 }
@@ -44,12 +44,31 @@ template <class F>
 F ExportOf(com::LoadedModule& module, const std::string& path, const char* name) {
     void* address = module.Export(name);
     if (!address)
-        rt::Raise(loader_err::EntryPointMissing, "Telmora",
+        rt::Raise(rt::err::EntryPointMissing, "Telmora",
                   std::string("Can't find DLL entry point ") + name + " in " + path);
     return reinterpret_cast<F>(address);
 }
 
+// A library that could not be unloaded when its ComponentLibrary went, while objects of it live.
+struct ParkedLibrary {
+    com::DllCanUnloadNowFn canUnloadNow;
+    std::unique_ptr<com::LoadedModule> module;
+};
+
+std::vector<ParkedLibrary>& Parked() {
+    // Never destroyed: a library in use at exit stays loaded for the destructors that run then.
+    static auto* parked = new std::vector<ParkedLibrary>;
+    return *parked;
+}
+
 }  // namespace
+
+std::size_t FreeUnusedLibraries() {
+    auto& parked = Parked();
+    std::erase_if(parked,
+                  [](const ParkedLibrary& library) { return library.canUnloadNow() == com::S_OK; });
+    return parked.size();
+}
 
 std::string HResultText(com::HResult hr) {
     char text[16];
@@ -59,16 +78,16 @@ std::string HResultText(com::HResult hr) {
 
 Registration LookUpProgId(const std::string& progId) {
     if (progId.empty())
-        rt::Raise(loader_err::CannotCreateObject, "Telmora", "No programmatic identifier given");
+        rt::Raise(rt::err::CannotCreateObject, "Telmora", "No programmatic identifier given");
     Registration result;
     const std::string clsidText = ReadDefault(progId + "\\Clsid", progId);
     if (!com::ParseGuid(clsidText, result.clsid))
-        rt::Raise(loader_err::CannotCreateObject, "Telmora",
+        rt::Raise(rt::err::CannotCreateObject, "Telmora",
                   progId + " names an invalid class id \"" + clsidText + "\"");
     result.libraryPath = ReadDefault("CLSID\\" + com::GuidText(result.clsid) + "\\InprocServer32",
                                      "The class " + com::GuidText(result.clsid) + " of " + progId);
     if (result.libraryPath.empty())
-        rt::Raise(loader_err::CannotCreateObject, "Telmora",
+        rt::Raise(rt::err::CannotCreateObject, "Telmora",
                   "The class of " + progId + " names no library");
     return result;
 }
@@ -79,19 +98,24 @@ ComponentLibrary::ComponentLibrary(const std::string& path) : module_(com::Modul
     getClassObject_ = ExportOf<com::DllGetClassObjectFn>(*module_, path, "DllGetClassObject");
     canUnloadNow_ = ExportOf<com::DllCanUnloadNowFn>(*module_, path, "DllCanUnloadNow");
     findResource_ = reinterpret_cast<com::DllFindResourceFn>(module_->Export("DllFindResource"));
-    // A library of another build would run on a layout of the shared types it was not made for.
-    const auto signature =
-        reinterpret_cast<com::DllBuildSignatureFn>(module_->Export("DllBuildSignature"));
-    if (signature && com::BuildSignature() != signature())
-        rt::Raise(loader_err::ErrorLoadingLibrary, "Telmora",
-                  "Error in loading DLL " + path + ": it was built with another runtime (" +
-                      signature() + ") than this host (" + com::BuildSignature() + ")");
+    // The library and this host share the runtime in the process: it must be one that the
+    // library was compiled for.
+    const auto compiledFor =
+        ExportOf<com::DllRuntimeVersionFn>(*module_, path, "DllRuntimeVersion")();
+    if (!rt::RuntimeCanRun(rt::RuntimeVersion(), compiledFor))
+        rt::Raise(rt::err::ErrorLoadingLibrary, "Telmora",
+                  "Error in loading DLL " + path + ": it was compiled for runtime version " +
+                      rt::RuntimeVersionText(compiledFor) + ", the runtime in this process is " +
+                      "version " + rt::RuntimeVersionText(rt::RuntimeVersion()));
 }
 
 ComponentLibrary::~ComponentLibrary() {
-    // The toolkit keeps references into the library's code (its forms and windows) beyond the
-    // life of the library's objects: a loaded add-in stays mapped for the life of the process.
-    module_->Pin();
+    if (canUnloadNow_() != com::S_OK) {
+        // Objects of the library are still alive somewhere: it stays loaded until they are gone.
+        Parked().push_back({canUnloadNow_, std::move(module_)});
+        return;
+    }
+    module_.reset();
 }
 
 com::HResult ComponentLibrary::RegisterServer() {
@@ -111,13 +135,13 @@ rt::ObjectRef ComponentLibrary::CreateObject(const com::Guid& clsid) {
     com::HResult hr = getClassObject_(&clsid, &com::IID_IClassFactory, factory.Out());
     if (!com::Succeeded(hr) || !factory)
         rt::Raise(
-            loader_err::CannotCreateObject, "Telmora",
+            rt::err::CannotCreateObject, "Telmora",
             "The library has no class " + com::GuidText(clsid) + " (" + HResultText(hr) + ")");
     com::ComPtr<com::IDispatch> object;
     hr = factory->CreateInstance(nullptr, com::IID_IDispatch, object.Out());
     if (!com::Succeeded(hr) || !object)
         rt::Raise(
-            loader_err::CannotCreateObject, "Telmora",
+            rt::err::CannotCreateObject, "Telmora",
             "The class " + com::GuidText(clsid) + " cannot be created (" + HResultText(hr) + ")");
     return std::make_shared<com::DispatchClient>(std::move(object));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Finds an add-in by its programmatic identifier in the registry, loads its library through the
-// standard exports and creates its class.
+// standard exports (refusing one compiled for another runtime version) and creates its class;
+// unloads the library when it says it may go.
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -11,31 +13,28 @@
 
 namespace telmora {
 
-// Error numbers of the loader (the classic ones where there is one).
-namespace loader_err {
-inline constexpr int CannotCreateObject = 429;  // unknown identifier, broken registration
-inline constexpr int FileNotFound = 53;         // the registered library does not exist
-inline constexpr int ErrorLoadingLibrary = 48;  // not a loadable library
-inline constexpr int EntryPointMissing = 453;   // a standard export is missing
-inline constexpr int RegistryUnreadable = 1009;
-}  // namespace loader_err
-
 // What the registry says about a class.
 struct Registration {
     com::Guid clsid;
     std::string libraryPath;
 };
-// Raises 429 when the identifier or its class is not registered, 1009 when the registry cannot
-// be read; the description names the key and the cause.
+// Raises 429 (rt::err::CannotCreateObject) when the identifier or its class is not registered,
+// the registry's code 1009 (platform::reg::BadDb) when the registry cannot be read; the
+// description names the key and the cause.
 Registration LookUpProgId(const std::string& progId);
 
 // A loaded component library.
 class ComponentLibrary {
   public:
-    // Raises 53, 48 or 453 (with the path and the cause in the description).
+    // Raises 53, 48 or 453 (rt::err::FileNotFound, ErrorLoadingLibrary, EntryPointMissing) with
+    // the path and the cause in the description; 48 also for a library compiled for a runtime
+    // version that the runtime in the process cannot run.
     explicit ComponentLibrary(const std::string& path);
-    // Keeps the library mapped: see the definition.
+    // Unloads the library when DllCanUnloadNow allows it; otherwise it stays loaded until
+    // FreeUnusedLibraries finds it unused.
     ~ComponentLibrary();
+    ComponentLibrary(const ComponentLibrary&) = delete;
+    ComponentLibrary& operator=(const ComponentLibrary&) = delete;
 
     com::HResult RegisterServer();
     com::HResult UnregisterServer();
@@ -53,6 +52,10 @@ class ComponentLibrary {
     com::DllCanUnloadNowFn canUnloadNow_ = nullptr;
     com::DllFindResourceFn findResource_ = nullptr;
 };
+
+// Unloads the libraries that ComponentLibrary left loaded and that now say they may go. Returns
+// how many are still loaded for objects of theirs.
+std::size_t FreeUnusedLibraries();
 
 // "0x80040111" for messages.
 std::string HResultText(com::HResult hr);

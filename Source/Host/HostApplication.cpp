@@ -140,7 +140,8 @@ std::string HostApplication::SettingFolderGet(std::int16_t kind) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder))
-        rt::Raise(75, "Telmora", "Cannot create the settings folder " + folder);
+        rt::Raise(rt::err::PathFileAccessError, "Telmora",
+                  "Cannot create the settings folder " + folder);
     return folder;
 }
 

@@ -1,17 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "AddInLoader.h"
+#include "Application.h"
 #include "DateTime.h"
 #include "HostApplication.h"
 #include "Registry.h"
+#include "RuntimeVersion.h"
 #include "SampleTips.h"
+#include "ScriptRunner.h"
 #include "Telmora.h"
 #include "TelmoraHost.h"
 
@@ -22,6 +31,13 @@ namespace reg = platform::reg;
 using rt::Variant;
 
 const std::string kLibrary = PERLOWAN_LIBRARY;
+const std::string kOtherRuntimeLibrary = PERLOWAN_OTHER_RUNTIME_LIBRARY;
+const com::Guid kClsid{
+    0xF6D9C8BE, 0x06BD, 0x47AA, {0xB2, 0x41, 0x71, 0xC7, 0xBD, 0xB8, 0x99, 0x39}};
+
+bool Loaded(const std::string& library) {
+    return com::Modules().IsLoaded(library);
+}
 
 // Unique per test and run: builds and test runs may go on side by side.
 std::string UniqueName() {
@@ -128,13 +144,13 @@ TEST_F(HostTest, UnregistrationThroughTheExportRemovesEveryKey) {
     ASSERT_EQ(platform::SystemRegistry().QueryInfoKey(reg::ClassesRoot, info), reg::Success);
     EXPECT_EQ(info.subKeys, 0u);
     EXPECT_EQ(info.values, 0u);
-    EXPECT_EQ(ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }), 429);
+    EXPECT_EQ(ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }),
+              rt::err::CannotCreateObject);
 }
 
 TEST_F(HostTest, CanUnloadNowFollowsTheLiveObjects) {
     ComponentLibraryHolder library(kLibrary);
-    const com::Guid clsid{
-        0xF6D9C8BE, 0x06BD, 0x47AA, {0xB2, 0x41, 0x71, 0xC7, 0xBD, 0xB8, 0x99, 0x39}};
+    const com::Guid clsid = kClsid;
     ASSERT_EQ(library->CanUnloadNow(), com::S_OK);
 
     rt::ObjectRef first = library->CreateObject(clsid);
@@ -154,6 +170,77 @@ TEST_F(HostTest, CanUnloadNowFollowsTheLiveObjects) {
     EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
     keep.reset();
     EXPECT_EQ(library->CanUnloadNow(), com::S_OK);
+
+    // An add-in window still loaded keeps the library too: the toolkit knows its controls.
+    rt::ObjectRef third = library->CreateObject(clsid);
+    rt::CallByName(third, "AppInit", rt::CallType::Method, init);
+    rt::CallMethod(third, "AddInMenuClicked", std::string("mnuPerlowan"));
+    rt::CallMethod(third, "AppDeInit");
+    third.reset();
+    ASSERT_EQ(forms::App().Forms().size(), 1u);
+    EXPECT_EQ(library->CanUnloadNow(), com::S_FALSE);
+    forms::Unload(*forms::App().Forms().front());
+    EXPECT_EQ(library->CanUnloadNow(), com::S_OK);
+}
+
+TEST_F(HostTest, TheLibraryIsUnloadedWhenUnusedAndLoadsAgainAsNew) {
+    Register();
+    telmora::FreeUnusedLibraries();
+    ASSERT_FALSE(Loaded(kLibrary));
+    // Two whole sessions in one process: the second one starts from a fresh library, so both
+    // give the same calls (the window gets a new handle).
+    std::vector<std::string> logs[2];
+    for (auto& log : logs) {
+        SCOPED_TRACE(&log == logs ? "first load" : "second load");
+        telmora::TelmoraHost host(settings);
+        host.Load("Perlowan.cITelmora");
+        EXPECT_TRUE(Loaded(kLibrary));
+        EXPECT_TRUE(host.Start());
+        EXPECT_TRUE(host.ClickMenu());
+        ASSERT_NE(host.AddInForm(), nullptr);
+        EXPECT_TRUE(host.SetLanguage(telmora::Language::English));
+        EXPECT_TRUE(host.Hide());
+        EXPECT_EQ(host.AddInForm(), nullptr);
+        EXPECT_TRUE(host.Stop());
+        host.Unload();
+        EXPECT_FALSE(Loaded(kLibrary));
+        for (const std::string& line : host.App().CallLog())
+            log.push_back(
+                std::regex_replace(line, std::regex(R"(ShowAddIn\(\d+,)"), "ShowAddIn(hWnd,"));
+    }
+    EXPECT_EQ(logs[0], logs[1]);
+    ASSERT_FALSE(logs[0].empty());
+    EXPECT_EQ(logs[0].back(), "DllCanUnloadNow = S_OK");
+}
+
+TEST_F(HostTest, ALibraryInUseStaysLoadedUntilItsObjectsAreGone) {
+    telmora::FreeUnusedLibraries();
+    auto library = std::make_unique<telmora::ComponentLibrary>(kLibrary);
+    rt::ObjectRef object = library->CreateObject(kClsid);
+    library.reset();
+    ASSERT_TRUE(Loaded(kLibrary));
+    EXPECT_EQ(rt::GetProperty(object, "InfoDeveloper"), Variant("Brenmark GmbH & Co. KG"));
+    EXPECT_EQ(telmora::FreeUnusedLibraries(), 1u);
+    EXPECT_TRUE(Loaded(kLibrary));
+    object.reset();
+    EXPECT_EQ(telmora::FreeUnusedLibraries(), 0u);
+    EXPECT_FALSE(Loaded(kLibrary));
+}
+
+TEST_F(HostTest, ALibraryForAnotherRuntimeVersionIsRefusedAndUnloaded) {
+    RegisterByHand("Other.Runtime", kOtherRuntimeLibrary);
+    telmora::TelmoraHost host(settings);
+    std::string description;
+    EXPECT_EQ(ErrorNumberOf([&] { host.Load("Other.Runtime"); }, &description),
+              rt::err::ErrorLoadingLibrary);
+    const std::string other =
+        rt::RuntimeVersionText(rt::MakeRuntimeVersion(rt::kRuntimeVersionMajor + 1, 0));
+    EXPECT_EQ(description, "Error in loading DLL " + kOtherRuntimeLibrary +
+                               ": it was compiled for runtime version " + other +
+                               ", the runtime in this process is version " +
+                               rt::RuntimeVersionText(rt::RuntimeVersion()));
+    EXPECT_FALSE(host.Loaded());
+    EXPECT_FALSE(Loaded(kOtherRuntimeLibrary));
 }
 
 TEST_F(HostTest, BadRegistrationsAndLibrariesGiveClearErrors) {
@@ -172,10 +259,11 @@ TEST_F(HostTest, BadRegistrationsAndLibrariesGiveClearErrors) {
         std::string mention;
     };
     const Row rows[] = {
-        {"Unknown.Class", "", 429, "Unknown.Class is not registered"},
-        {"Missing.Library", (work / "nowhere" / "libX.so").string(), 53, "libX.so"},
-        {"Broken.Library", junk.string(), 48, "junk.so"},
-        {"No.Exports", noExports, 453, "DllRegisterServer"},
+        {"Unknown.Class", "", rt::err::CannotCreateObject, "Unknown.Class is not registered"},
+        {"Missing.Library", (work / "nowhere" / "libX.so").string(), rt::err::FileNotFound,
+         "libX.so"},
+        {"Broken.Library", junk.string(), rt::err::ErrorLoadingLibrary, "junk.so"},
+        {"No.Exports", noExports, rt::err::EntryPointMissing, "DllRegisterServer"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.progId);
@@ -196,7 +284,7 @@ TEST_F(HostTest, AnUnreadableRegistryIsReportedNotFatal) {
     std::string description;
     const int number =
         ErrorNumberOf([] { telmora::LookUpProgId("Perlowan.cITelmora"); }, &description);
-    EXPECT_EQ(number, 1009) << description;
+    EXPECT_EQ(number, platform::reg::BadDb) << description;
     EXPECT_NE(description.find("registry"), std::string::npos);
 }
 
@@ -414,6 +502,8 @@ TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
         {with({"--script", "-"}), "start\nmenu\ndump nothing\n", 1, "line 3: no control nothing"},
         {with({"--script", "-"}), "clock soon\n", 1, "line 1: not a number for milliseconds: soon"},
         {with({"--script", (work / "missing.txt").string()}), "", 1, "cannot read the script"},
+        {with({"--script", work.string()}), "", 1,
+         "the script " + work.string() + " is a folder, not a file"},
         {{"--registry", (work / "script.txt").string(), "--register", kLibrary},
          "",
          1,
@@ -430,6 +520,67 @@ TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
             EXPECT_NE(run.out.find("usage: telmora"), std::string::npos);
         else
             EXPECT_NE(run.err.find(rows[i].message), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(HostTest, HelpListsEveryScriptCommandWithTheUsageItsErrorsShow) {
+    const RunResult help = Telmora({"--help"});
+    ASSERT_EQ(help.status, 0);
+    const std::string registry = (work / "registry").string();
+    const std::vector<std::string> args{"--registry",    registry,     "--register",
+                                        kLibrary,        "--settings", settings.settingsFolder,
+                                        "--quiet-trace", "--script",   "-"};
+    const auto& commands = telmora::ScriptRunner::Commands();
+    ASSERT_FALSE(commands.empty());
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const auto& command = commands[i];
+        SCOPED_TRACE(command.name);
+        const std::string usage =
+            std::string(command.name) + (*command.arguments ? " " : "") + command.arguments;
+        EXPECT_NE(help.out.find("\n  " + usage + " "), std::string::npos) << help.out;
+        EXPECT_NE(help.out.find(command.description), std::string::npos);
+        for (std::size_t j = 0; j < i; ++j) EXPECT_STRNE(commands[j].name, command.name);
+        if (command.required == 0) continue;
+        // Too few words: the usage from the same row.
+        const RunResult run = Telmora(args, std::string(command.name) + "\n");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("line 1: usage: " + usage + "\n"), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(HostTest, TodayTakesOnlyDaysThatExist) {
+    const std::string registry = (work / "registry").string();
+    const std::vector<std::string> args{"--registry",    registry,     "--register",
+                                        kLibrary,        "--settings", settings.settingsFolder,
+                                        "--quiet-trace", "--script",   "-"};
+    struct Row {
+        int line;
+        std::string date;
+        std::string firstPreset;  // the window's start date after "today" ("" = refused)
+    };
+    const Row rows[] = {
+        {1, "2024-02-29", "28.02.2024"}, {2, "2024-03-01", "29.02.2024"},
+        {3, "2023-03-01", "28.02.2023"}, {4, "2024-02-30", ""},
+        {5, "2023-02-29", ""},           {6, "2024-04-31", ""},
+        {7, "2024-13-01", ""},           {8, "2024-00-10", ""},
+        {9, "2024-01-00", ""},           {10, "2024-1-5", ""},
+        {11, "2024-01-05x", ""},         {12, "0099-01-05", ""},
+        {13, "+024-01-05", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("row " + std::to_string(row.line));
+        const RunResult run = Telmora(
+            args, "today " + row.date + "\nstart\nmenu\nchoose cboZeitraum 0\ndump txtFrom\n");
+        if (row.firstPreset.empty()) {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find("line 1: not a date (YYYY-MM-DD): " + row.date),
+                      std::string::npos)
+                << run.err;
+        } else {
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_NE(run.out.find("Text = \"" + row.firstPreset + "\""), std::string::npos)
+                << run.out;
+        }
     }
 }
 

@@ -1,41 +1,39 @@
 #include "Options.h"
 
+#include "ScriptRunner.h"
+
 namespace telmora {
 
-const char* const kUsage =
-    "usage: telmora [options]\n"
-    "Loads the add-in registered under a programmatic identifier and drives it as the Telmora\n"
-    "diary would. Without --script it starts the add-in, opens its window, hides it, ends it and\n"
-    "prints the host's call log.\n"
-    "\n"
-    "options:\n"
-    "  --progid ID           the add-in to load (default Perlowan.cITelmora)\n"
-    "  --registry DIR        the registry folder (default: $PERLOWAN_REGISTRY_DIR or the user's)\n"
-    "  --register LIB        register the component library LIB first (DllRegisterServer)\n"
-    "  --unregister LIB      unregister the component library LIB (DllUnregisterServer) and stop\n"
-    "  --settings DIR        the host's settings folder (created on demand)\n"
-    "  --language de|en      the host's language (default de)\n"
-    "  --tips SOURCE         what the upload returns: sample (default), file:PATH, fail:TEXT,\n"
-    "                        timeout or timeout:TEXT\n"
-    "  --refuse-menu TEXT    refuse the add-in's menu entry with this message\n"
-    "  --without-addmenu     a host application object that has no AddMenu\n"
-    "  --trace-log FILE      where trace lines go besides standard error\n"
-    "                        (default: Trace.log in the settings folder)\n"
-    "  --quiet-trace         no trace lines on standard error\n"
-    "  --script FILE         run the script FILE (\"-\" for standard input); see below\n"
-    "  --help                show this text\n"
-    "\n"
-    "script commands (one a line, # starts a comment):\n"
-    "  start | stop | menu | hide       AppInit, AppDeInit, the menu entry, AddInHide\n"
-    "  event ID | language de|en        deliver a host event / switch the language\n"
-    "  tips SOURCE | refuse-menu [TEXT] | accept-menu\n"
-    "  focus CONTROL | click CONTROL | text CONTROL TEXT | choose CONTROL INDEX\n"
-    "  type TEXT | key KEY [shift] [ctrl] [alt] | select GRID COLUMN ROW\n"
-    "  clock MS | today YYYY-MM-DD\n"
-    "  dump CONTROL | store | log | echo TEXT\n"
-    "\n"
-    "exit status: 0 success, 1 the add-in could not be loaded or the script failed,\n"
-    "2 bad command line.\n";
+std::string Usage() {
+    return R"(usage: telmora [options]
+Loads the add-in registered under a programmatic identifier and drives it as the Telmora
+diary would. Without --script it starts the add-in, opens its window, hides it, ends it and
+prints the host's call log.
+
+options:
+  --progid ID           the add-in to load (default Perlowan.cITelmora)
+  --registry DIR        the registry folder (default: $PERLOWAN_REGISTRY_DIR or the user's)
+  --register LIB        register the component library LIB first (DllRegisterServer)
+  --unregister LIB      unregister the component library LIB (DllUnregisterServer) and stop
+  --settings DIR        the host's settings folder (created on demand)
+  --language de|en      the host's language (default de)
+  --tips SOURCE         what the upload returns: sample (default), file:PATH, fail:TEXT,
+                        timeout or timeout:TEXT
+  --refuse-menu TEXT    refuse the add-in's menu entry with this message
+  --without-addmenu     a host application object that has no AddMenu
+  --trace-log FILE      where trace lines go besides standard error
+                        (default: Trace.log in the settings folder)
+  --quiet-trace         no trace lines on standard error
+  --script FILE         run the script FILE ("-" for standard input); see below
+  --help                show this text
+
+script commands (one a line):
+)" + ScriptRunner::CommandsHelp() +
+           R"(
+exit status: 0 success, 1 the add-in could not be loaded or the script failed,
+2 bad command line.
+)";
+}
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
     Options options;

@@ -22,6 +22,7 @@ struct Options {
 // reason in `error`.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
 
-extern const char* const kUsage;
+// The text of --help, the script commands included.
+std::string Usage();
 
 }  // namespace telmora

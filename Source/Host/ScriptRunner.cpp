@@ -1,10 +1,14 @@
 #include "ScriptRunner.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <exception>
 #include <fstream>
 #include <istream>
 #include <ostream>
 #include <sstream>
+#include <string_view>
+#include <utility>
 
 #include "Application.h"
 #include "CodePage.h"
@@ -20,7 +24,7 @@ namespace telmora {
 namespace {
 
 [[noreturn]] void Fail(const std::string& message) {
-    rt::Raise(5, "telmora script", message);
+    rt::Raise(rt::err::InvalidProcedureCall, "telmora script", message);
 }
 
 std::vector<std::string> Words(const std::string& line) {
@@ -30,44 +34,48 @@ std::vector<std::string> Words(const std::string& line) {
     return words;
 }
 
-// The text after the first `n` words of the line.
-std::string RestAfter(const std::string& line, std::size_t n) {
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        pos = line.find_first_not_of(" \t", pos);
-        pos = line.find_first_of(" \t", pos);
-        if (pos == std::string::npos) return {};
-    }
-    pos = line.find_first_not_of(" \t", pos);
-    return pos == std::string::npos ? std::string() : line.substr(pos);
-}
-
 long Number(const std::string& word, const char* what) {
     try {
         std::size_t used = 0;
         const long value = std::stol(word, &used);
         if (used == word.size()) return value;
     } catch (const std::exception&) {
+        // Not a number: reported below.
     }
     Fail(std::string("not a number for ") + what + ": " + word);
 }
 
+constexpr std::pair<const char*, std::int16_t> kKeys[] = {
+    {"Tab", forms::key::Tab},           {"Return", forms::key::Return},
+    {"Enter", forms::key::Return},      {"Escape", forms::key::Escape},
+    {"Space", forms::key::Space},       {"Up", forms::key::Up},
+    {"Down", forms::key::Down},         {"Left", forms::key::Left},
+    {"Right", forms::key::Right},       {"Home", forms::key::Home},
+    {"End", forms::key::End},           {"PageUp", forms::key::PageUp},
+    {"PageDown", forms::key::PageDown}, {"Delete", forms::key::Delete},
+    {"Back", forms::key::Back},         {"F2", forms::key::F2},
+};
+
 std::int16_t KeyCode(const std::string& name) {
-    const std::pair<const char*, std::int16_t> keys[] = {
-        {"Tab", forms::key::Tab},           {"Return", forms::key::Return},
-        {"Enter", forms::key::Return},      {"Escape", forms::key::Escape},
-        {"Space", forms::key::Space},       {"Up", forms::key::Up},
-        {"Down", forms::key::Down},         {"Left", forms::key::Left},
-        {"Right", forms::key::Right},       {"Home", forms::key::Home},
-        {"End", forms::key::End},           {"PageUp", forms::key::PageUp},
-        {"PageDown", forms::key::PageDown}, {"Delete", forms::key::Delete},
-        {"Back", forms::key::Back},         {"F2", forms::key::F2},
-    };
-    for (const auto& [keyName, code] : keys)
+    for (const auto& [keyName, code] : kKeys)
         if (rt::AsciiNamesEqual(name, keyName)) return code;
     const long code = Number(name, "a key");
     if (code < 1 || code > 255) Fail("no such key: " + name);
     return static_cast<std::int16_t>(code);
+}
+
+// "YYYY-MM-DD" of a day that exists; false for anything else.
+bool ParseIsoDate(const std::string& text, int& year, int& month, int& day) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9') return false;
+    year = std::stoi(text.substr(0, 4));
+    month = std::stoi(text.substr(5, 2));
+    day = std::stoi(text.substr(8, 2));
+    if (year < 100 || month < 1 || month > 12 || day < 1 || day > 31) return false;
+    // The calendar rolls an impossible day over (30 February is 1 or 2 March): it must stay.
+    const rt::Date date = rt::DateSerial(year, month, day);
+    return rt::Year(date) == year && rt::Month(date) == month && rt::Day(date) == day;
 }
 
 // Properties a dump shows, where the control has them.
@@ -77,6 +85,77 @@ constexpr const char* kDumpProperties[] = {"Left",    "Top",       "Width",     
                                            "Locked",  "MultiLine", "MousePointer", "BackColor"};
 
 }  // namespace
+
+std::string ScriptRunner::Line::RestAfter(std::size_t n) const {
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        pos = text.find_first_not_of(" \t", pos);
+        pos = text.find_first_of(" \t", pos);
+        if (pos == std::string::npos) return {};
+    }
+    pos = text.find_first_not_of(" \t", pos);
+    return pos == std::string::npos ? std::string() : text.substr(pos);
+}
+
+const std::vector<ScriptRunner::Command>& ScriptRunner::Commands() {
+    using S = ScriptRunner;
+    static const std::vector<Command> commands{
+        {"start", "", 0, "AppInit: the host starts the add-in", &S::DoStart},
+        {"stop", "", 0, "AppDeInit: the host ends the add-in", &S::DoStop},
+        {"menu", "", 0, "AddInMenuClicked: the user clicks the add-in's menu entry", &S::DoMenu},
+        {"hide", "", 0, "AddInHide", &S::DoHide},
+        {"event", "ID", 1, "deliver host event ID (when the add-in registered it)", &S::DoEvent},
+        {"language", "de|en", 1, "switch the host's language (LanguageChange)", &S::DoLanguage},
+        {"tips", "SOURCE", 1, "what uploads return: sample, file:PATH, fail:TEXT, timeout[:TEXT]",
+         &S::DoTips},
+        {"refuse-menu", "[TEXT]", 0, "refuse the next AddMenu, with TEXT as the reason",
+         &S::DoRefuseMenu},
+        {"accept-menu", "", 0, "accept the next AddMenu", &S::DoAcceptMenu},
+        {"focus", "CONTROL", 1, "give the control the focus", &S::DoFocus},
+        {"click", "CONTROL", 1, "click the control", &S::DoClick},
+        {"text", "CONTROL TEXT", 1, "focus the text box and type TEXT over its contents",
+         &S::DoText},
+        {"choose", "CONTROL INDEX", 2, "choose the list entry INDEX (from 0)", &S::DoChoose},
+        {"type", "TEXT", 0, "type into the focused control", &S::DoType},
+        {"key", "KEY [shift] [ctrl] [alt]", 1, "press KEY on the focused control", &S::DoKey},
+        {"select", "GRID COLUMN ROW", 3, "select a grid cell", &S::DoSelect},
+        {"resize", "WIDTH HEIGHT", 2, "the host resizes the add-in's window (twips)", &S::DoResize},
+        {"clock", "MS", 1, "advance the clock by MS milliseconds (timers run)", &S::DoClock},
+        {"today", "YYYY-MM-DD", 1, "set today's date", &S::DoToday},
+        {"dump", "CONTROL", 1, "print the control's properties", &S::DoDump},
+        {"store", "", 0, "print the store file", &S::DoStore},
+        {"log", "", 0, "print the host's call log since the last log (and message boxes)",
+         &S::DoLog},
+        {"echo", "TEXT", 0, "print TEXT", &S::DoEcho},
+    };
+    return commands;
+}
+
+std::string ScriptRunner::CommandsHelp() {
+    constexpr std::size_t kColumn = 34;
+    std::string help;
+    for (const Command& command : Commands()) {
+        std::string usage = std::string("  ") + command.name;
+        if (*command.arguments) usage += std::string(" ") + command.arguments;
+        usage.resize(std::max(usage.size() + 1, kColumn), ' ');
+        help += usage + command.description + '\n';
+    }
+    std::string keys = "KEY is a key code or one of:";
+    for (const auto& [name, code] : kKeys) {
+        if (keys.size() + std::string_view(name).size() > 90) {
+            help += keys + '\n';
+            keys = name;
+        } else {
+            keys += std::string(" ") + name;
+        }
+    }
+    help +=
+        keys +
+        ".\n"
+        "CONTROL is a name as the window knows it: cboZeitraum, optStatus(1), frmAddIn for the\n"
+        "window. Empty lines and lines starting with # are skipped.\n";
+    return help;
+}
 
 ScriptRunner::ScriptRunner(TelmoraHost& host, std::ostream& out)
     : host_(host), out_(out), clock_(std::make_shared<rt::ManualClock>()) {
@@ -107,168 +186,200 @@ void ScriptRunner::PrintLog() {
     for (; logShown_ < log.size(); ++logShown_) out_ << log[logShown_] << '\n';
 }
 
-void ScriptRunner::Execute(const std::string& line) {
-    const auto words = Words(line);
-    if (words.empty() || words[0].starts_with('#')) return;
-    const std::string& command = words[0];
-    auto need = [&](std::size_t count, const char* usage) {
-        if (words.size() < count + 1) Fail(std::string("usage: ") + usage);
-    };
-    auto window = [&]() -> forms::Form& {
-        forms::Form* form = host_.AddInForm().get();
-        if (!form) Fail("the add-in's window is not shown (use \"menu\" first)");
-        return *form;
-    };
-    auto control = [&](const std::string& name) -> forms::Control& {
-        forms::Form& form = window();
-        if (rt::AsciiNamesEqual(name, form.Name())) return form;
-        std::string base = name;
-        int index = -1;
-        if (const auto open = name.find('('); open != std::string::npos && name.back() == ')') {
-            base = name.substr(0, open);
-            index =
-                static_cast<int>(Number(name.substr(open + 1, name.size() - open - 2), "an index"));
-        }
-        forms::Control* found = form.FindControl(base, index);
-        if (!found) Fail("no control " + name + " in the add-in's window");
-        return *found;
-    };
-    if (command == "start") {
-        host_.Start();
-    } else if (command == "stop") {
-        host_.Stop();
-    } else if (command == "menu") {
-        host_.ClickMenu();
-    } else if (command == "hide") {
-        host_.Hide();
-    } else if (command == "event") {
-        need(1, "event ID");
-        host_.SendEvent(static_cast<std::int32_t>(Number(words[1], "an event id")));
-    } else if (command == "language") {
-        need(1, "language de|en");
-        const auto language = ParseLanguage(words[1]);
-        if (!language) Fail("unknown language " + words[1] + " (de or en)");
-        host_.SetLanguage(*language);
-    } else if (command == "tips") {
-        need(1, "tips sample|file:PATH|fail:TEXT|timeout[:TEXT]");
-        if (!ParseTipsSource(RestAfter(line, 1), host_.App().Settings().tips))
-            Fail("unknown tips source " + RestAfter(line, 1));
-    } else if (command == "refuse-menu") {
-        host_.App().Settings().refuseMenu = true;
-        if (words.size() > 1) host_.App().Settings().refuseMenuText = RestAfter(line, 1);
-    } else if (command == "accept-menu") {
-        host_.App().Settings().refuseMenu = false;
-    } else if (command == "focus") {
-        need(1, "focus CONTROL");
-        control(words[1]).SetFocus();
-    } else if (command == "click") {
-        need(1, "click CONTROL");
-        forms::input::Click(control(words[1]));
-    } else if (command == "text") {
-        need(1, "text CONTROL TEXT");
-        forms::Control& target = control(words[1]);
-        auto* box = dynamic_cast<forms::TextBox*>(&target);
-        if (!box) Fail(words[1] + " is not a text box");
-        box->SetFocus();
-        box->SetSelStart(0);
-        box->SetSelLength(static_cast<int>(rt::CharCount(box->Text())));
-        const std::string text = RestAfter(line, 2);
-        if (text.empty())
-            forms::input::PressKey(forms::key::Delete);
-        else
-            forms::input::TypeText(text);
-    } else if (command == "choose") {
-        need(2, "choose CONTROL INDEX");
-        auto* list = dynamic_cast<forms::ComboBox*>(&control(words[1]));
-        if (!list) Fail(words[1] + " is not a list");
-        const long index = Number(words[2], "a list index");
-        if (index < 0 || index >= list->ListCount())
-            Fail(words[1] + " has no entry " + words[2] + " (" + std::to_string(list->ListCount()) +
-                 " entries)");
-        if (list->CanReceiveFocus()) list->SetFocus();
-        list->UserSelect(static_cast<int>(index));
-    } else if (command == "type") {
-        forms::input::TypeText(RestAfter(line, 1));
-    } else if (command == "key") {
-        need(1, "key KEY [shift] [ctrl] [alt]");
-        std::int16_t shift = 0;
-        for (std::size_t i = 2; i < words.size(); ++i) {
-            if (rt::AsciiNamesEqual(words[i], "shift"))
-                shift |= forms::shift::Shift;
-            else if (rt::AsciiNamesEqual(words[i], "ctrl"))
-                shift |= forms::shift::Ctrl;
-            else if (rt::AsciiNamesEqual(words[i], "alt"))
-                shift |= forms::shift::Alt;
-            else
-                Fail("unknown shift state " + words[i]);
-        }
-        forms::input::PressKey(KeyCode(words[1]), shift);
-    } else if (command == "select") {
-        need(3, "select GRID COLUMN ROW");
-        forms::Control& grid = control(words[1]);
-        std::vector<rt::Variant> args{
-            rt::Variant(static_cast<std::int32_t>(Number(words[2], "a column"))),
-            rt::Variant(static_cast<std::int32_t>(Number(words[3], "a row")))};
-        try {
-            rt::CallByName(grid.Object(), "SelectCell", rt::CallType::Method, args);
-        } catch (const rt::RuntimeError& e) {
-            Fail(words[1] + " cannot select a cell: " + e.Description());
-        }
-    } else if (command == "resize") {
-        need(2, "resize WIDTH HEIGHT");
-        const long width = Number(words[1], "a width"), height = Number(words[2], "a height");
-        window().Move(0, 0, static_cast<float>(width), static_cast<float>(height));
-    } else if (command == "clock") {
-        need(1, "clock MS");
-        const long ms = Number(words[1], "milliseconds");
-        if (ms < 0) Fail("the clock only moves forward");
-        forms::App().Loop().Advance(*clock_, static_cast<std::uint32_t>(ms));
-    } else if (command == "today") {
-        need(1, "today YYYY-MM-DD");
-        int y = 0, m = 0, d = 0;
-        char dash1 = 0, dash2 = 0;
-        std::istringstream in(words[1]);
-        if (!(in >> y >> dash1 >> m >> dash2 >> d) || dash1 != '-' || dash2 != '-' || m < 1 ||
-            m > 12 || d < 1 || d > 31)
-            Fail("not a date (YYYY-MM-DD): " + words[1]);
-        rt::LocalDateTime now = clock_->Now();
-        now.year = y;
-        now.month = m;
-        now.day = d;
-        clock_->SetNow(now);
-    } else if (command == "dump") {
-        need(1, "dump CONTROL");
-        forms::Control& target = control(words[1]);
-        out_ << words[1] << " (" << target.TypeName() << ")\n";
-        for (const char* property : kDumpProperties) {
-            try {
-                const rt::Variant value = rt::GetProperty(target.Object(), property);
-                out_ << "  " << property << " = " << LogValue(value) << '\n';
-            } catch (const rt::RuntimeError&) {
-                // The kind has no such property.
-            }
-        }
-        if (auto* list = dynamic_cast<forms::ComboBox*>(&target))
-            for (int i = 0; i < list->ListCount(); ++i)
-                out_ << "  List(" << i << ") = " << LogValue(rt::Variant(list->List(i))) << '\n';
-    } else if (command == "store") {
-        const std::string path = host_.App().SettingsFolder() + "Perlowan.dat";
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            out_ << "(no store file " << path << ")\n";
-        } else {
-            out_ << "--- " << path << '\n' << in.rdbuf();
-            out_ << "\n---\n";
-        }
-    } else if (command == "log") {
-        PrintLog();
-    } else if (command == "echo") {
-        out_ << RestAfter(line, 1) << '\n';
-    } else {
-        Fail("unknown command \"" + command + "\"");
-    }
+void ScriptRunner::Execute(const std::string& text) {
+    const Line line{text, Words(text)};
+    if (line.words.empty() || line.words[0].starts_with('#')) return;
+    const auto& commands = Commands();
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [&](const Command& c) { return line.words[0] == c.name; });
+    if (command == commands.end()) Fail("unknown command \"" + line.words[0] + "\"");
+    if (line.words.size() < command->required + 1)
+        Fail(std::string("usage: ") + command->name + " " + command->arguments);
+    (this->*command->handler)(line);
     // The user-interface thread goes on: work posted by the command runs now.
     forms::App().Loop().RunDue();
+}
+
+forms::Form& ScriptRunner::Window() {
+    forms::Form* form = host_.AddInForm();
+    if (!form) Fail("the add-in's window is not shown (use \"menu\" first)");
+    return *form;
+}
+
+forms::Control& ScriptRunner::ControlNamed(const std::string& name) {
+    forms::Form& form = Window();
+    if (rt::AsciiNamesEqual(name, form.Name())) return form;
+    std::string base = name;
+    int index = -1;
+    if (const auto open = name.find('('); open != std::string::npos && name.back() == ')') {
+        base = name.substr(0, open);
+        index = static_cast<int>(Number(name.substr(open + 1, name.size() - open - 2), "an index"));
+    }
+    forms::Control* found = form.FindControl(base, index);
+    if (!found) Fail("no control " + name + " in the add-in's window");
+    return *found;
+}
+
+void ScriptRunner::DoStart(const Line&) {
+    host_.Start();
+}
+
+void ScriptRunner::DoStop(const Line&) {
+    host_.Stop();
+}
+
+void ScriptRunner::DoMenu(const Line&) {
+    host_.ClickMenu();
+}
+
+void ScriptRunner::DoHide(const Line&) {
+    host_.Hide();
+}
+
+void ScriptRunner::DoEvent(const Line& line) {
+    host_.SendEvent(static_cast<std::int32_t>(Number(line.words[1], "an event id")));
+}
+
+void ScriptRunner::DoLanguage(const Line& line) {
+    const auto language = ParseLanguage(line.words[1]);
+    if (!language) Fail("unknown language " + line.words[1] + " (de or en)");
+    host_.SetLanguage(*language);
+}
+
+void ScriptRunner::DoTips(const Line& line) {
+    if (!ParseTipsSource(line.RestAfter(1), host_.App().Settings().tips))
+        Fail("unknown tips source " + line.RestAfter(1));
+}
+
+void ScriptRunner::DoRefuseMenu(const Line& line) {
+    host_.App().Settings().refuseMenu = true;
+    if (line.words.size() > 1) host_.App().Settings().refuseMenuText = line.RestAfter(1);
+}
+
+void ScriptRunner::DoAcceptMenu(const Line&) {
+    host_.App().Settings().refuseMenu = false;
+}
+
+void ScriptRunner::DoFocus(const Line& line) {
+    ControlNamed(line.words[1]).SetFocus();
+}
+
+void ScriptRunner::DoClick(const Line& line) {
+    forms::input::Click(ControlNamed(line.words[1]));
+}
+
+void ScriptRunner::DoText(const Line& line) {
+    auto* box = dynamic_cast<forms::TextBox*>(&ControlNamed(line.words[1]));
+    if (!box) Fail(line.words[1] + " is not a text box");
+    box->SetFocus();
+    box->SetSelStart(0);
+    box->SetSelLength(static_cast<int>(rt::CharCount(box->Text())));
+    const std::string text = line.RestAfter(2);
+    if (text.empty())
+        forms::input::PressKey(forms::key::Delete);
+    else
+        forms::input::TypeText(text);
+}
+
+void ScriptRunner::DoChoose(const Line& line) {
+    auto* list = dynamic_cast<forms::ComboBox*>(&ControlNamed(line.words[1]));
+    if (!list) Fail(line.words[1] + " is not a list");
+    const long index = Number(line.words[2], "a list index");
+    if (index < 0 || index >= list->ListCount())
+        Fail(line.words[1] + " has no entry " + line.words[2] + " (" +
+             std::to_string(list->ListCount()) + " entries)");
+    if (list->CanReceiveFocus()) list->SetFocus();
+    list->UserSelect(static_cast<int>(index));
+}
+
+void ScriptRunner::DoType(const Line& line) {
+    forms::input::TypeText(line.RestAfter(1));
+}
+
+void ScriptRunner::DoKey(const Line& line) {
+    std::int16_t shift = 0;
+    for (std::size_t i = 2; i < line.words.size(); ++i) {
+        const std::string& word = line.words[i];
+        if (rt::AsciiNamesEqual(word, "shift"))
+            shift |= forms::shift::Shift;
+        else if (rt::AsciiNamesEqual(word, "ctrl"))
+            shift |= forms::shift::Ctrl;
+        else if (rt::AsciiNamesEqual(word, "alt"))
+            shift |= forms::shift::Alt;
+        else
+            Fail("unknown shift state " + word);
+    }
+    forms::input::PressKey(KeyCode(line.words[1]), shift);
+}
+
+void ScriptRunner::DoSelect(const Line& line) {
+    forms::Control& grid = ControlNamed(line.words[1]);
+    std::vector<rt::Variant> args{
+        rt::Variant(static_cast<std::int32_t>(Number(line.words[2], "a column"))),
+        rt::Variant(static_cast<std::int32_t>(Number(line.words[3], "a row")))};
+    try {
+        rt::CallByName(grid.Object(), "SelectCell", rt::CallType::Method, args);
+    } catch (const rt::RuntimeError& e) {
+        Fail(line.words[1] + " cannot select a cell: " + e.Description());
+    }
+}
+
+void ScriptRunner::DoResize(const Line& line) {
+    const long width = Number(line.words[1], "a width");
+    const long height = Number(line.words[2], "a height");
+    Window().Move(0, 0, static_cast<float>(width), static_cast<float>(height));
+}
+
+void ScriptRunner::DoClock(const Line& line) {
+    const long ms = Number(line.words[1], "milliseconds");
+    if (ms < 0) Fail("the clock only moves forward");
+    forms::App().Loop().Advance(*clock_, static_cast<std::uint32_t>(ms));
+}
+
+void ScriptRunner::DoToday(const Line& line) {
+    int year = 0, month = 0, day = 0;
+    if (!ParseIsoDate(line.words[1], year, month, day))
+        Fail("not a date (YYYY-MM-DD): " + line.words[1]);
+    rt::LocalDateTime now = clock_->Now();
+    now.year = year;
+    now.month = month;
+    now.day = day;
+    clock_->SetNow(now);
+}
+
+void ScriptRunner::DoDump(const Line& line) {
+    forms::Control& target = ControlNamed(line.words[1]);
+    out_ << line.words[1] << " (" << target.TypeName() << ")\n";
+    for (const char* property : kDumpProperties) {
+        try {
+            const rt::Variant value = rt::GetProperty(target.Object(), property);
+            out_ << "  " << property << " = " << LogValue(value) << '\n';
+        } catch (const rt::RuntimeError&) {
+            // The kind has no such property: the dump shows what there is.
+        }
+    }
+    if (auto* list = dynamic_cast<forms::ComboBox*>(&target))
+        for (int i = 0; i < list->ListCount(); ++i)
+            out_ << "  List(" << i << ") = " << LogValue(rt::Variant(list->List(i))) << '\n';
+}
+
+void ScriptRunner::DoStore(const Line&) {
+    const std::string path = host_.App().SettingsFolder() + "Perlowan.dat";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        out_ << "(no store file " << path << ")\n";
+    } else {
+        out_ << "--- " << path << '\n' << in.rdbuf();
+        out_ << "\n---\n";
+    }
+}
+
+void ScriptRunner::DoLog(const Line&) {
+    PrintLog();
+}
+
+void ScriptRunner::DoEcho(const Line& line) {
+    out_ << line.RestAfter(1) << '\n';
 }
 
 }  // namespace telmora

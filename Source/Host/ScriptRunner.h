@@ -1,31 +1,7 @@
 #pragma once
 // The host's script mode: one command a line, run against a host session and the add-in's
-// window through the toolkit's input simulation; what a command shows goes to `out`.
-//
-//   start | stop | menu | hide        AppInit, AppDeInit, the menu entry, AddInHide
-//   event ID                          deliver host event ID (when the add-in registered it)
-//   language de|en                    switch the host's language (LanguageChange)
-//   tips SOURCE                       sample | file:PATH | fail:TEXT | timeout[:TEXT]
-//   refuse-menu [TEXT] | accept-menu  how the host answers the next AddMenu
-//   focus CONTROL                     give the control the focus
-//   click CONTROL                     click the control
-//   text CONTROL TEXT                 focus the control and type TEXT over its contents
-//   choose CONTROL INDEX              choose the list entry INDEX (from 0)
-//   type TEXT                         type into the focused control
-//   key KEY [shift] [ctrl] [alt]      press a key (Tab, Return, Escape, Space, Up, Down, Left,
-//                                     Right, Home, End, PageUp, PageDown, Delete, Back, F2 or a
-//                                     key code) on the focused control
-//   select GRID COLUMN ROW            select a grid cell
-//   resize WIDTH HEIGHT               the host resizes the add-in's window (twips)
-//   clock MS                          advance the clock by MS milliseconds (timers run)
-//   today YYYY-MM-DD                  set today's date
-//   dump CONTROL                      print the control's properties
-//   store                             print the store file
-//   log                               print the host's call log since the last "log" (message
-//                                     boxes the add-in shows are in it)
-//   echo TEXT                         print TEXT
-// CONTROL is a name as the window knows it: cboZeitraum, optStatus(1), frmAddIn for the window.
-// Empty lines and lines starting with "#" are skipped.
+// window through the toolkit's input simulation; what a command shows goes to `out`. The
+// commands are one table (ScriptRunner::Commands) that runs them and that --help lists.
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -34,22 +10,74 @@
 #include "Clock.h"
 #include "TelmoraHost.h"
 
+namespace forms {
+class Control;
+}
+
 namespace telmora {
 
 class ScriptRunner {
   public:
+    // A command line split into words.
+    struct Line {
+        std::string text;
+        std::vector<std::string> words;  // words[0] is the command
+        // The text after the first `n` words, spaces included ("" when there is none).
+        std::string RestAfter(std::size_t n) const;
+    };
+    using Handler = void (ScriptRunner::*)(const Line&);
+
+    struct Command {
+        const char* name;
+        const char* arguments;  // as the usage shows them: "CONTROL TEXT", "" for none
+        std::size_t required;   // words that must follow the name
+        const char* description;
+        Handler handler;
+    };
+    // Every script command, in the order the help lists them.
+    static const std::vector<Command>& Commands();
+    // The script commands' part of --help: one line a command, then the notes.
+    static std::string CommandsHelp();
+
     ScriptRunner(TelmoraHost& host, std::ostream& out);
     ~ScriptRunner();
 
     // Runs the script; stops at the first failing line with a message "line N: ..." in `error`.
     bool Run(std::istream& script, std::string& error);
-    // Runs one command line. Raises rt::RuntimeError with the reason when it fails.
+    // Runs one command line. Raises rt::RuntimeError (5) with the reason when it fails.
     void Execute(const std::string& line);
 
     // Prints the call log entries not printed yet.
     void PrintLog();
 
   private:
+    forms::Form& Window();
+    forms::Control& ControlNamed(const std::string& name);
+
+    void DoStart(const Line&);
+    void DoStop(const Line&);
+    void DoMenu(const Line&);
+    void DoHide(const Line&);
+    void DoEvent(const Line& line);
+    void DoLanguage(const Line& line);
+    void DoTips(const Line& line);
+    void DoRefuseMenu(const Line& line);
+    void DoAcceptMenu(const Line&);
+    void DoFocus(const Line& line);
+    void DoClick(const Line& line);
+    void DoText(const Line& line);
+    void DoChoose(const Line& line);
+    void DoType(const Line& line);
+    void DoKey(const Line& line);
+    void DoSelect(const Line& line);
+    void DoResize(const Line& line);
+    void DoClock(const Line& line);
+    void DoToday(const Line& line);
+    void DoDump(const Line& line);
+    void DoStore(const Line&);
+    void DoLog(const Line&);
+    void DoEcho(const Line& line);
+
     TelmoraHost& host_;
     std::ostream& out_;
     std::shared_ptr<rt::ManualClock> clock_;

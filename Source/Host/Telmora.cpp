@@ -1,5 +1,6 @@
 #include "Telmora.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -46,8 +47,25 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
     }
     const Options& options = *parsed;
     if (options.help) {
-        out << kUsage;
+        out << Usage();
         return 0;
+    }
+
+    std::ifstream file;
+    std::istream* in = &script;
+    // The script is opened first: a wrong path is told before anything is loaded.
+    if (!options.script.empty() && options.script != "-") {
+        std::error_code ec;
+        if (std::filesystem::is_directory(options.script, ec)) {
+            err << "telmora: the script " << options.script << " is a folder, not a file\n";
+            return 1;
+        }
+        file.open(options.script);
+        if (!file) {
+            err << "telmora: cannot read the script " << options.script << '\n';
+            return 1;
+        }
+        in = &file;
     }
 
     std::optional<rt::ScopedRole<platform::Registry>> registry;
@@ -76,16 +94,6 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
         return 0;
     }
 
-    std::ifstream file;
-    std::istream* in = &script;
-    if (options.script != "-") {
-        file.open(options.script);
-        if (!file) {
-            err << "telmora: cannot read the script " << options.script << '\n';
-            return 1;
-        }
-        in = &file;
-    }
     ScriptRunner runner(host, out);
     if (!runner.Run(*in, error)) {
         err << "telmora: script " << (options.script == "-" ? "<stdin>" : options.script) << " "

@@ -34,7 +34,7 @@ TelmoraHost::TelmoraHost(HostSettings settings)
       boxes_(std::make_shared<LoggedMessageBoxes>(*app_)) {
     // The host places the add-in's window in its own pane, at the size the window was made for.
     app_->SetPresenter([this](std::int32_t hWnd) {
-        if (auto form = TheHostWindows().FormOf(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
+        if (auto* form = forms::App().FormOfWindow(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
     });
 }
 
@@ -94,7 +94,9 @@ bool TelmoraHost::Hide() {
 }
 
 bool TelmoraHost::Stop() {
-    return CallAddIn("AppDeInit", {});
+    if (!CallAddIn("AppDeInit", {})) return false;
+    running_ = false;
+    return true;
 }
 
 bool TelmoraHost::SendEvent(std::int32_t eventId) {

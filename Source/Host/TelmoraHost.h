@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "AddInLoader.h"
+#include "Application.h"
+#include "Form.h"
 #include "HostApplication.h"
-#include "HostWindows.h"
 #include "MessageBox.h"
 
 namespace telmora {
@@ -33,7 +34,7 @@ class TelmoraHost {
     // Switches the host's language and tells the add-in (LanguageChange).
     bool SetLanguage(Language language);
     // Closes a running add-in as the host does on exit (AddInHide, AppDeInit), releases the
-    // add-in object and logs whether the library could now be unloaded.
+    // add-in object, logs whether the library may be unloaded now, and unloads it if so.
     void Unload();
 
     HostApplication& App() { return *app_; }
@@ -41,9 +42,7 @@ class TelmoraHost {
     rt::ObjectRef AddIn() const { return addIn_; }
     ComponentLibrary* Library() const { return library_.get(); }
     // The add-in's window as the toolkit holds it, once the add-in showed it; nullptr otherwise.
-    std::shared_ptr<forms::Form> AddInForm() {
-        return TheHostWindows().FormOf(app_->AddInWindow());
-    }
+    forms::Form* AddInForm() { return forms::App().FormOfWindow(app_->AddInWindow()); }
 
   private:
     // Calls a member of the add-in and logs a failure; false when it failed.

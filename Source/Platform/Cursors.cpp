@@ -42,3 +42,5 @@ template <>
 std::shared_ptr<platform::CursorService> rt::MakeDefaultRole<platform::CursorService>() {
     return std::make_shared<platform::InProcessCursors>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::CursorService);

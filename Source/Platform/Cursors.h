@@ -31,6 +31,12 @@ class CursorService {
     virtual int StandardCursorId(CursorHandle cursor) = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::CursorService);
+
+namespace platform {
+
 inline CursorService& Cursors() {
     return rt::Role<CursorService>::Get();
 }

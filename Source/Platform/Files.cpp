@@ -75,12 +75,13 @@ std::string FinalTarget(const std::string& path) {
         if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
         std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
         const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
-        if (n < 0 || static_cast<std::size_t>(n) >= link.size()) rt::Raise(75, "FileSystem");
+        if (n < 0 || static_cast<std::size_t>(n) >= link.size())
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         link.resize(static_cast<std::size_t>(n));
-        if (link.empty()) rt::Raise(75, "FileSystem");
+        if (link.empty()) rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
     }
-    rt::Raise(75, "FileSystem");  // a loop of links
+    rt::Raise(rt::err::PathFileAccessError, "FileSystem");  // a loop of links
 }
 
 class LinuxFileSystem final : public FileSystem {
@@ -110,7 +111,8 @@ class LinuxFileSystem final : public FileSystem {
         FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) rt::Raise(75, "FileSystem");
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         std::string bytes;
         bytes.resize(static_cast<std::size_t>(st.st_size));
         std::size_t done = 0;
@@ -119,7 +121,7 @@ class LinuxFileSystem final : public FileSystem {
             const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                rt::Raise(75, "FileSystem");
+                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
             }
             if (n == 0) break;
             done += static_cast<std::size_t>(n);
@@ -132,14 +134,15 @@ class LinuxFileSystem final : public FileSystem {
         FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) rt::Raise(75, "FileSystem");
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         std::string bytes(count, '\0');
         std::size_t done = 0;
         while (done < count) {
             const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                rt::Raise(75, "FileSystem");
+                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
             }
             if (n == 0) break;
             done += static_cast<std::size_t>(n);
@@ -152,7 +155,8 @@ class LinuxFileSystem final : public FileSystem {
         const std::string target = FinalTarget(path);
         struct stat existing;
         const bool exists = ::stat(target.c_str(), &existing) == 0;
-        if (exists && S_ISDIR(existing.st_mode)) rt::Raise(75, "FileSystem");
+        if (exists && S_ISDIR(existing.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         // A file made read-only is not written, by its owner nor by anyone else.
         if (exists && ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
             PERLOWAN_DEBUG("files", target + " is read-only: not written");
@@ -227,7 +231,7 @@ class LinuxFileSystem final : public FileSystem {
         FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
         if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0) rt::Raise(75, "FileSystem");
+        if (::fstat(fd.get(), &st) != 0) rt::Raise(rt::err::PathFileAccessError, "FileSystem");
         if (static_cast<std::size_t>(st.st_size) < bytes.size()) {
             const int e = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes.size()));
             if (e != 0 && e != EOPNOTSUPP && e != EINVAL) {
@@ -302,3 +306,5 @@ template <>
 std::shared_ptr<platform::FileSystem> rt::MakeDefaultRole<platform::FileSystem>() {
     return std::make_shared<platform::LinuxFileSystem>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::FileSystem);

@@ -46,6 +46,12 @@ class FileSystem {
                              bool ownerOnly = false) = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::FileSystem);
+
+namespace platform {
+
 inline FileSystem& Files() {
     return rt::Role<FileSystem>::Get();
 }

@@ -415,3 +415,5 @@ template <>
 std::shared_ptr<platform::Http> rt::MakeDefaultRole<platform::Http>() {
     return std::make_shared<platform::CurlHttp>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::Http);

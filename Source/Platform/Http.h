@@ -72,6 +72,12 @@ class Http {
     virtual HttpTimeouts Timeouts() = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::Http);
+
+namespace platform {
+
 inline Http& HttpClient() {
     return rt::Role<Http>::Get();
 }

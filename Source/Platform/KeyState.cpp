@@ -49,3 +49,5 @@ template <>
 std::shared_ptr<platform::KeyboardState> rt::MakeDefaultRole<platform::KeyboardState>() {
     return std::make_shared<platform::InProcessKeyState>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::KeyboardState);

@@ -50,6 +50,12 @@ class KeyboardState {
     virtual void Reset() = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::KeyboardState);
+
+namespace platform {
+
 inline KeyboardState& KeyState() {
     return rt::Role<KeyboardState>::Get();
 }

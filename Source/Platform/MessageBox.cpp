@@ -50,3 +50,5 @@ template <>
 std::shared_ptr<platform::MessageBoxService> rt::MakeDefaultRole<platform::MessageBoxService>() {
     return std::make_shared<platform::RecordingMessageBoxes>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::MessageBoxService);

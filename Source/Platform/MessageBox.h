@@ -64,6 +64,12 @@ class RecordingMessageBoxes : public MessageBoxService {
     int answer_ = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::MessageBoxService);
+
+namespace platform {
+
 inline MessageBoxService& MessageBoxes() {
     return rt::Role<MessageBoxService>::Get();
 }

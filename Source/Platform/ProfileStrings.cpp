@@ -1,5 +1,6 @@
 #include "ProfileStrings.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -184,3 +185,5 @@ template <>
 std::shared_ptr<platform::ProfileStrings> rt::MakeDefaultRole<platform::ProfileStrings>() {
     return std::make_shared<platform::LinuxProfileStrings>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::ProfileStrings);

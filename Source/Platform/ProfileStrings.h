@@ -37,6 +37,12 @@ class ProfileStrings {
                                             const std::string& fileName) = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::ProfileStrings);
+
+namespace platform {
+
 inline ProfileStrings& Profile() {
     return rt::Role<ProfileStrings>::Get();
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -548,3 +549,5 @@ template <>
 std::shared_ptr<platform::Registry> rt::MakeDefaultRole<platform::Registry>() {
     return platform::MakeFileRegistry("");
 }
+
+PERLOWAN_DEFINE_ROLE(platform::Registry);

@@ -123,6 +123,12 @@ class Registry {
     virtual std::string LastErrorDetail() = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::Registry);
+
+namespace platform {
+
 inline Registry& SystemRegistry() {
     return rt::Role<Registry>::Get();
 }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
@@ -136,3 +137,5 @@ template <>
 std::shared_ptr<platform::ShellService> rt::MakeDefaultRole<platform::ShellService>() {
     return std::make_shared<platform::DesktopShell>();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::ShellService);

@@ -33,6 +33,12 @@ class ShellService {
                                       std::string_view directory, int showCmd) = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::ShellService);
+
+namespace platform {
+
 inline ShellService& Shell() {
     return rt::Role<ShellService>::Get();
 }

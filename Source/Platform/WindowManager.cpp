@@ -342,3 +342,5 @@ template <>
 std::shared_ptr<platform::WindowManager> rt::MakeDefaultRole<platform::WindowManager>() {
     return platform::MakeInProcessWindowManager();
 }
+
+PERLOWAN_DEFINE_ROLE(platform::WindowManager);

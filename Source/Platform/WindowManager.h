@@ -166,6 +166,12 @@ class WindowManager {
     virtual WindowHandle WindowFromPoint(Point point) = 0;
 };
 
+}  // namespace platform
+
+PERLOWAN_DECLARE_ROLE(platform::WindowManager);
+
+namespace platform {
+
 inline WindowManager& Windows() {
     return rt::Role<WindowManager>::Get();
 }

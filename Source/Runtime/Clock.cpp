@@ -34,3 +34,5 @@ template <>
 std::shared_ptr<rt::Clock> rt::MakeDefaultRole<rt::Clock>() {
     return std::make_shared<rt::SystemClock>();
 }
+
+PERLOWAN_DEFINE_ROLE(rt::Clock);

@@ -18,6 +18,12 @@ class Clock {
     virtual std::uint32_t TickCount() = 0;  // milliseconds, wraps around like the classic counter
 };
 
+}  // namespace rt
+
+PERLOWAN_DECLARE_ROLE(rt::Clock);
+
+namespace rt {
+
 inline Clock& CurrentClock() {
     return Role<Clock>::Get();
 }

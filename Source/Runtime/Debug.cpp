@@ -65,6 +65,8 @@ std::shared_ptr<debug::Sink> MakeDefaultRole<debug::Sink>() {
 
 namespace debug {
 
+PERLOWAN_RUNTIME_API bool detail::anyArea = false;
+
 bool detail::AreaOn(std::string_view area) noexcept {
     const Areas& areas = Current();
     if (areas.all) return true;
@@ -92,3 +94,5 @@ ScopedAreas::~ScopedAreas() {
 
 }  // namespace debug
 }  // namespace rt
+
+PERLOWAN_DEFINE_ROLE(rt::debug::Sink);

@@ -17,9 +17,7 @@ class Sink {
 };
 
 namespace detail {
-// True once at least one area is switched on. Inline, so that the host program and an add-in
-// library that both carry the runtime share one definition without a clash.
-inline bool anyArea = false;
+extern PERLOWAN_RUNTIME_API bool anyArea;  // true once at least one area is switched on
 bool AreaOn(std::string_view area) noexcept;
 }  // namespace detail
 
@@ -46,6 +44,8 @@ class ScopedAreas {
 };
 
 }  // namespace rt::debug
+
+PERLOWAN_DECLARE_ROLE(rt::debug::Sink);
 
 // PERLOWAN_DEBUG("ini", "save of " + path + " failed: " + reason): the message expression is
 // evaluated only when the area is on.

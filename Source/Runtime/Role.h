@@ -1,8 +1,15 @@
 #pragma once
 // One installed implementation per platform role. Each role's .cpp defines MakeDefaultRole<R>()
 // (the Linux implementation); tests install fakes with ScopedRole for the length of a test.
+//
+// A role's slot exists once in the process, in the runtime library: the role's header declares
+// it with PERLOWAN_DECLARE_ROLE(R), its .cpp defines it with PERLOWAN_DEFINE_ROLE(R). A slot
+// defined in this header would be instantiated by every library that uses the role, and an
+// add-in library would see roles of its own instead of its host's.
 #include <memory>
 #include <utility>
+
+#include "Export.h"
 
 namespace rt {
 
@@ -24,10 +31,7 @@ class Role {
     }
 
   private:
-    static std::shared_ptr<R>& Slot() {
-        static std::shared_ptr<R> slot;
-        return slot;
-    }
+    static std::shared_ptr<R>& Slot();
 };
 
 // Installs an implementation for the scope and restores the previous one afterwards.
@@ -44,3 +48,17 @@ class ScopedRole {
 };
 
 }  // namespace rt
+
+// At namespace scope, after the role's interface.
+#define PERLOWAN_DECLARE_ROLE(R) \
+    template <>                  \
+    PERLOWAN_RUNTIME_API std::shared_ptr<R>& rt::Role<R>::Slot()
+
+// At namespace scope in the role's .cpp.
+#define PERLOWAN_DEFINE_ROLE(R)                                    \
+    template <>                                                    \
+    PERLOWAN_RUNTIME_API std::shared_ptr<R>& rt::Role<R>::Slot() { \
+        static std::shared_ptr<R> slot;                            \
+        return slot;                                               \
+    }                                                              \
+    static_assert(true, "")

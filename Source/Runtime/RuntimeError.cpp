@@ -18,6 +18,8 @@ std::string StandardDescription(int number) {
             return "Division by zero";
         case 13:
             return "Type mismatch";
+        case 48:
+            return "Error in loading DLL";
         case 52:
             return "Bad file name or number";
         case 53:
@@ -42,10 +44,14 @@ std::string StandardDescription(int number) {
             return "Invalid property value";
         case 424:
             return "Object required";
+        case 429:
+            return "ActiveX component can't create object";
         case 438:
             return "Object doesn't support this property or method";
         case 449:
             return "Argument not optional";
+        case 453:
+            return "Specified DLL function not found";
         case 457:
             return "This key is already associated with an element of this collection";
         default:
@@ -58,6 +64,8 @@ RuntimeError::RuntimeError(std::int32_t number, std::string description, std::st
       number_(number),
       description_(std::move(description)),
       source_(std::move(source)) {}
+
+RuntimeError::~RuntimeError() = default;
 
 void Raise(std::int32_t number, std::string source, std::string description) {
     if (description.empty()) description = StandardDescription(number);

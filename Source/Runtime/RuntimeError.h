@@ -11,13 +11,17 @@ inline constexpr int InvalidProcedureCall = 5;
 inline constexpr int Overflow = 6;
 inline constexpr int SubscriptOutOfRange = 9;
 inline constexpr int TypeMismatch = 13;
+inline constexpr int ErrorLoadingLibrary = 48;
 inline constexpr int FileNotFound = 53;
 inline constexpr int PermissionDenied = 70;
+inline constexpr int PathFileAccessError = 75;
 inline constexpr int PathNotFound = 76;
 inline constexpr int ObjectNotSet = 91;
 inline constexpr int ControlArrayElementMissing = 340;
+inline constexpr int CannotCreateObject = 429;
 inline constexpr int MemberNotSupported = 438;
 inline constexpr int ArgumentNotOptional = 449;
+inline constexpr int EntryPointMissing = 453;
 inline constexpr int KeyAlreadyExists = 457;
 // Component errors are numbered from this base, as the automation convention has it.
 inline constexpr std::int32_t ObjectErrorBase = static_cast<std::int32_t>(0x80040000u);
@@ -30,6 +34,9 @@ std::string StandardDescription(int number);
 class RuntimeError : public std::runtime_error {
   public:
     RuntimeError(std::int32_t number, std::string description, std::string source = {});
+    // Defined in the runtime library, which so holds the one type record of the error that
+    // every library throws and catches.
+    ~RuntimeError() override;
 
     std::int32_t Number() const noexcept { return number_; }
     const std::string& Description() const noexcept { return description_; }

@@ -44,8 +44,12 @@ target_link_libraries(perlowan_component_server PUBLIC perlowan_component perlow
 
 # The add-in's units come in through what cITelmora uses (the window, and through it the tips,
 # the grid and the storage), so a unit the add-in does not reach adds nothing to the library.
+# The library exports its entry points only (component/Perlowan.map): everything else it holds
+# binds within it, and what it shares with its host comes from the runtime library.
 add_library(Perlowan SHARED component/Server.cpp)
 target_link_libraries(Perlowan PRIVATE perlowan_component_server perlowan_addin)
+target_link_options(Perlowan PRIVATE -Wl,--version-script=${PERLOWAN_COMPONENT_DIR}/Perlowan.map)
+set_target_properties(Perlowan PROPERTIES LINK_DEPENDS ${PERLOWAN_COMPONENT_DIR}/Perlowan.map)
 
 perlowan_test(component_test
   SOURCES component/Component_test.cpp

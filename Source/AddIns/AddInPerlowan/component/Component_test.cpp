@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "PerlowanIds.h"
 #include "Registration.h"

@@ -2,14 +2,16 @@
 #include <atomic>
 #include <memory>
 
-#include "BuildSignature.h"
 #include "DispatchAdapters.h"
 #include "Module.h"
 #include "PerlowanIds.h"
 #include "Registration.h"
 #include "Resources.h"
+#include "RuntimeVersion.h"
 #include "cITelmora.h"
+#include "frmAddIn.h"
 
+// The library's exports; Perlowan.map lists the same names and hides everything else.
 #define PERLOWAN_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
@@ -83,8 +85,12 @@ PERLOWAN_EXPORT com::HResult DllGetClassObject(const com::Guid* clsid, const com
     return hr;
 }
 
+// The library may go when nothing of it is in use: no object handed out, no lock, no add-in
+// object (a running add-in holds itself through gobjAddIn) and no loaded window, whose controls
+// the toolkit knows.
 PERLOWAN_EXPORT com::HResult DllCanUnloadNow() {
-    const bool idle = gLiveObjects == 0 && gServerLocks == 0 && cITelmora::LiveInstances() == 0;
+    const bool idle = gLiveObjects == 0 && gServerLocks == 0 && cITelmora::LiveInstances() == 0 &&
+                      frmAddIn.IsNothing();
     return idle ? com::S_OK : com::S_FALSE;
 }
 
@@ -98,7 +104,6 @@ PERLOWAN_EXPORT int DllFindResource(const char* type, int id, const unsigned cha
     return 1;
 }
 
-PERLOWAN_EXPORT const char* DllBuildSignature() {
-    static const std::string signature = com::BuildSignature();
-    return signature.c_str();
+PERLOWAN_EXPORT std::uint32_t DllRuntimeVersion() {
+    return rt::kRuntimeVersion;
 }

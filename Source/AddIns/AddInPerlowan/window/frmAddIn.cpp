@@ -34,7 +34,7 @@ constexpr std::array<std::int16_t, 9> kPeriodKeys{177, 178, 60, 61, 62, 63, 64, 
 
 }  // namespace
 
-forms::FormRef<FrmAddIn>& frmAddIn = *new forms::FormRef<FrmAddIn>;
+forms::FormRef<FrmAddIn> frmAddIn;
 
 void UnloadAddInWindow() {
     if (auto window = frmAddIn.Instance()) forms::Unload(*window);

@@ -45,8 +45,8 @@ class FrmAddIn : public forms::Form {
     void Form_Unload(std::int16_t& cancel);
 };
 
-// The window of the add-in. Kept for the life of the process.
-extern forms::FormRef<FrmAddIn>& frmAddIn;
+// The window of the add-in. Its last instance goes with the library (unloaded or at exit).
+extern forms::FormRef<FrmAddIn> frmAddIn;
 
 // Unloads the window when one is loaded; nothing otherwise.
 void UnloadAddInWindow();

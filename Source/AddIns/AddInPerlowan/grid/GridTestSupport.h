@@ -1,0 +1,94 @@
+#pragma once
+// Set-up shared by the grid's tests: a form holding one grid, helpers that size it in rows, load
+// it from a property bag the way the add-in window's design data does, fill it, and record every
+// event the grid raises.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Form.h"
+#include "PropertyBag.h"
+#include "QorSimpleGrid.h"
+#include "ToolkitTestSupport.h"
+
+namespace grid::testing {
+
+class GridTest : public forms::testing::ToolkitTest {
+  protected:
+    GridTest() { form.Move(0, 0, 12045, 6915); }
+
+    // Sizes the control so that exactly `rows` rows of 15 pixels fit below the header; the width
+    // in pixels.
+    void SizeForRows(int rows, int widthPixels = 553) {
+        grd.Extender().Move(120, 120, widthPixels * 15.0f, (15 + rows * 15) * 15.0f);
+    }
+
+    // Loads the grid as the add-in window's design data has it.
+    void LoadLikeTheWindow(std::string header = "Datum|Tipp", std::string styles = "0|0",
+                           std::string alignments = "1|0", std::string widths = "100|400") {
+        forms::PropertyBag bag;
+        bag.WriteProperty("Header", header);
+        bag.WriteProperty("ColStyle", styles);
+        bag.WriteProperty("ColAlignment", alignments);
+        bag.WriteProperty("ColWidthAll", widths);
+        bag.WriteProperty("Cols", static_cast<std::int16_t>(2));
+        grd.LoadProperties(bag);
+    }
+
+    // Rows "r<row>c<col>" separated by TAB, with Redraw off, then Redraw on.
+    void Fill(int rows) {
+        grd.SetRedraw(false);
+        for (int r = 0; r < rows; ++r) {
+            std::string line;
+            for (int c = 0; c < grd.Cols(); ++c) {
+                if (c) line += '\t';
+                line += "r" + std::to_string(r) + "c" + std::to_string(c);
+            }
+            grd.AddItem(line);
+        }
+        grd.SetRedraw(true);
+    }
+
+    void RecordEvents() {
+        auto cell = [this](const char* name) {
+            return [this, name](std::int16_t col, std::int16_t row) {
+                log.Add(std::string(name) + " " + std::to_string(col) + "," + std::to_string(row));
+            };
+        };
+        grd.CellGotFocus = cell("CellGotFocus");
+        grd.CellLostFocus = cell("CellLostFocus");
+        grd.CellChange = [this](std::int16_t& col, std::int16_t& row) {
+            log.Add("CellChange " + std::to_string(col) + "," + std::to_string(row));
+        };
+        grd.CellValidate = [this](std::int16_t col, std::int16_t row, bool&) {
+            log.Add("CellValidate " + std::to_string(col) + "," + std::to_string(row));
+        };
+        grd.Scroll = log.Record("Scroll");
+        grd.DblClick = log.Record("DblClick");
+        grd.PropertyChangedNotify = [this](const std::string& name) {
+            log.Add("PropertyChanged " + name);
+        };
+    }
+
+    // The texts the visible editors of one editor row show (the cell's own editor).
+    std::vector<std::string> EditorRow(int editorRow) {
+        std::vector<std::string> texts;
+        for (int c = 0; c < grd.Cols(); ++c)
+            texts.push_back(grd.GetTextControl(editorRow * grd.Cols() + c, c).Text());
+        return texts;
+    }
+
+    // The selectors whose caption shows the current-row glyph.
+    std::vector<int> MarkedSelectors() {
+        std::vector<int> marked;
+        for (int i : grd.cmdSelectors.Indexes())
+            if (!grd.cmdSelectors(i).Caption().empty()) marked.push_back(i);
+        return marked;
+    }
+
+    forms::Form form;
+    QorSimpleGrid& grd = form.Add<QorSimpleGrid>("grdTipps");
+};
+
+}  // namespace grid::testing
