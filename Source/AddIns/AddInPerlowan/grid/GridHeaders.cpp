@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Debug.h"
+#include "KeyState.h"
 #include "QorSimpleGrid.h"
 #include "Text.h"
 #include "WindowManager.h"
@@ -41,6 +42,12 @@ void QorSimpleGrid::HeaderMouseDown(std::int32_t index, std::int16_t button, flo
 void QorSimpleGrid::ColWidthTimer() {
     tmrColWidth.SetEnabled(false);
     if (rt::Val(picSlider.Tag()) <= 0) return;
+    // A release the header never saw (its window went away meanwhile) ends the drag unapplied.
+    if (platform::KeyState().GetAsyncKeyState(platform::VK_LBUTTON) >= 0) {
+        picSlider.SetVisible(false);
+        PERLOWAN_DEBUG("grid", "width drag ended without a release on its header");
+        return;
+    }
     auto& windows = platform::Windows();
     platform::Point cursor = windows.GetCursorPos();
     // The grid's own window, whatever window is under the cursor.
@@ -56,9 +63,10 @@ void QorSimpleGrid::ColWidthTimer() {
 
 void QorSimpleGrid::HeaderMouseUp(std::int32_t, std::int16_t button) {
     if (button != forms::button::Left) return;
+    // A release before the first tick disarms the drag too: the slider must not appear later.
+    tmrColWidth.SetEnabled(false);
     const double armed = rt::Val(picSlider.Tag());
     if (armed == 0 || !picSlider.Visible()) return;
-    tmrColWidth.SetEnabled(false);
     picSlider.SetVisible(false);
     const double column = armed - 1;
     if (!(column >= 0 && column < cols_) || !cmdHeader.Exists(static_cast<int>(column))) {
