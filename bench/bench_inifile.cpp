@@ -18,8 +18,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "CodePage.h"
 #include "Files.h"
 #include "IniText.h"
+#include "Text.h"
 #include "cIniFile.h"
 
 namespace {
@@ -77,7 +79,7 @@ std::vector<Tip> ExchangeTips(int tips) {
     std::vector<Tip> list;
     for (int i = 0; i < 60; ++i) {
         const int n = i % 2 == 0 ? (i / 2) * (tips / 30) + 3 : tips + i;
-        list.push_back({TipId(n), ini::AnsiToText(TipValue(n, 1 + i).substr(1))});
+        list.push_back({TipId(n), rt::Win1252ToUtf8(TipValue(n, 1 + i).substr(1))});
     }
     return list;
 }
@@ -131,20 +133,20 @@ std::optional<Phases> LiteralExchange(const std::string& path, const std::vector
     Phases p;
     const auto begin = Clock::now();
     auto t = begin;
-    std::string text = ini::AnsiToText(platform::Files().ReadAll(path));
+    std::string text = rt::Win1252ToUtf8(platform::Files().ReadAll(path));
     std::map<std::string, std::string> cache;
     for (const auto& span : ini::SplitSections(text, nullptr))
-        cache.emplace(ini::Fold(span.name),
+        cache.emplace(rt::LCase(span.name),
                       text.substr(span.headerStart, span.end - span.headerStart));
     const auto load = [&](const std::string& section, const std::string& key) {
-        const auto it = cache.find(ini::Fold(section));
+        const auto it = cache.find(rt::LCase(section));
         return it == cache.end() ? std::string()
                                  : std::string(ini::FindValueInSection(it->second, key));
     };
     const auto save = [&](const std::string& section, const std::string& key,
                           const std::string& value) {
         ini::SetKeyInText(text, section, key, value);
-        cache[ini::Fold(section)] = ini::SectionTextAfterWrite(text, section);
+        cache[rt::LCase(section)] = ini::SectionTextAfterWrite(text, section);
     };
     std::string known = load("Tipps", "All");
     p.read = MsSince(t);
@@ -158,7 +160,8 @@ std::optional<Phases> LiteralExchange(const std::string& path, const std::vector
     save("Tipps", "All", known);
     p.edits = MsSince(t);
     t = Clock::now();
-    platform::Files().WriteAtomic(path, ini::TextToAnsi(ini::StripTrailingLineBreaks(text)), true);
+    platform::Files().WriteAtomic(path, rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(text)),
+                                  true);
     p.write = MsSince(t);
     return p;
 }

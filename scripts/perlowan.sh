@@ -16,6 +16,7 @@ packages=(
   python3 python3-spyne
   mingw-w64-tools
   clang libclang-rt-14-dev
+  locales-all
 )
 
 install_packages() {

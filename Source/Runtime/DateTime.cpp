@@ -1,8 +1,6 @@
 #include "DateTime.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <optional>
 
 #include "Clock.h"
 #include "RuntimeError.h"
@@ -101,21 +99,6 @@ void AppendNumber(std::string& out, int value, int minDigits) {
     out += digits;
 }
 
-std::optional<RegionalDateSettings>& Overridden() {
-    static std::optional<RegionalDateSettings> region;
-    return region;
-}
-
-RegionalDateSettings Make(const char* pattern, char separator, RegionalDateSettings::Order order) {
-    return {pattern, separator, order};
-}
-
-bool LanguageIn(std::string_view language, std::initializer_list<std::string_view> list) {
-    for (const auto l : list)
-        if (language == l) return true;
-    return false;
-}
-
 // A part of a date text: its digits.
 struct Field {
     int value = 0;
@@ -212,50 +195,6 @@ std::string FormatDate(Date d, std::string_view pattern) {
     return out;
 }
 
-RegionalDateSettings RegionFromLocaleName(std::string_view localeName) {
-    using Order = RegionalDateSettings::Order;
-    const RegionalDateSettings german = Make("dd.MM.yyyy", '.', Order::DayMonthYear);
-    // "de_DE.UTF-8@euro" -> language "de", territory "DE".
-    const std::string_view name = localeName.substr(0, localeName.find_first_of(".@"));
-    const std::size_t underscore = name.find('_');
-    const std::string_view language = name.substr(0, underscore);
-    const std::string_view territory =
-        underscore == std::string_view::npos ? std::string_view() : name.substr(underscore + 1);
-
-    if (territory == "US" || territory == "PH" || territory == "BZ")
-        return Make("M/d/yyyy", '/', Order::MonthDayYear);
-    if (LanguageIn(language, {"sv", "lt"}) || territory == "CA")
-        return Make("yyyy-MM-dd", '-', Order::YearMonthDay);
-    if (LanguageIn(language, {"ja", "zh", "ko"}))
-        return Make("yyyy/MM/dd", '/', Order::YearMonthDay);
-    if (language == "hu") return Make("yyyy.MM.dd", '.', Order::YearMonthDay);
-    if (LanguageIn(language, {"nl", "da"})) return Make("dd-MM-yyyy", '-', Order::DayMonthYear);
-    if (LanguageIn(language, {"en", "fr", "it", "es", "pt", "el", "ca", "ga", "cy", "he", "ar"}))
-        return Make("dd/MM/yyyy", '/', Order::DayMonthYear);
-    // German and most other European languages; also the default for "C", "POSIX" and names
-    // that carry no region.
-    return german;
-}
-
-const RegionalDateSettings& CurrentRegion() {
-    if (const auto& region = Overridden()) return *region;
-    static const RegionalDateSettings fromEnvironment = [] {
-        for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
-            const char* value = std::getenv(variable);
-            if (value && *value) return RegionFromLocaleName(value);
-        }
-        return RegionFromLocaleName("");
-    }();
-    return fromEnvironment;
-}
-
-void OverrideRegion(const RegionalDateSettings* settings) {
-    if (settings)
-        Overridden() = *settings;
-    else
-        Overridden().reset();
-}
-
 std::string ShortDateText(Date d) {
     return FormatDate(d, CurrentRegion().shortDatePattern);
 }
@@ -294,7 +233,7 @@ bool TryParseDate(std::string_view text, Date& out) {
     }
     if (pos != text.size()) return false;
 
-    using Order = RegionalDateSettings::Order;
+    using Order = RegionalSettings::Order;
     Order order = CurrentRegion().order;
     if (fields[0].digits == 4) order = Order::YearMonthDay;  // ISO year-month-day
     Field year, month, day;

@@ -1,8 +1,10 @@
 #pragma once
-// Dates: construction, parts, month arithmetic, patterns, and the user's regional short date.
+// Dates: construction, parts, month arithmetic, patterns, and the user's regional short date
+// (the regional settings themselves are in Regional.h).
 #include <string>
 #include <string_view>
 
+#include "Regional.h"
 #include "Variant.h"
 
 namespace rt {
@@ -28,20 +30,6 @@ Date AddDays(Date d, int days);
 // Date patterns: d, dd, M, MM, yy, yyyy, H, HH, mm (minutes), ss; other characters are copied.
 // FormatDate(d, "ddMMyyyy") gives "05122026".
 std::string FormatDate(Date d, std::string_view pattern);
-
-// The regional date settings, taken from LC_ALL, LC_TIME or LANG (the first that is set):
-// de_* and most European locales give day.month.year with "."; en_US month/day/year with "/";
-// ISO-style locales year-month-day with "-". With none set the default is de_DE (dd.MM.yyyy),
-// the users' own region.
-struct RegionalDateSettings {
-    std::string shortDatePattern;  // e.g. "dd.MM.yyyy", "M/d/yyyy"
-    char separator = '.';
-    enum class Order { DayMonthYear, MonthDayYear, YearMonthDay } order = Order::DayMonthYear;
-};
-RegionalDateSettings RegionFromLocaleName(std::string_view localeName);
-const RegionalDateSettings& CurrentRegion();
-// For tests: replace the settings read from the environment (nullptr restores them).
-void OverrideRegion(const RegionalDateSettings* settings);
 
 // The date in the user's short date format.
 std::string ShortDateText(Date d);

@@ -11,15 +11,7 @@ using rt::Date;
 using rt::DateSerial;
 using Order = rt::RegionalDateSettings::Order;
 
-// Installs a region for the test's length.
-class ScopedRegion {
-  public:
-    explicit ScopedRegion(std::string_view localeName) {
-        const auto region = rt::RegionFromLocaleName(localeName);
-        rt::OverrideRegion(&region);
-    }
-    ~ScopedRegion() { rt::OverrideRegion(nullptr); }
-};
+using rt::ScopedRegion;
 
 struct Ymd {
     int year, month, day;

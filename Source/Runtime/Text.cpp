@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <system_error>
 
 #include "CodePage.h"
+#include "Regional.h"
 #include "RuntimeError.h"
 
 namespace rt {
@@ -56,6 +58,10 @@ char32_t UpperOf(char32_t cp) noexcept {
 template <class Map>
 std::string MapCase(std::string_view text, Map map) {
     std::string out(text);
+    if (IsAscii(text)) {
+        for (char& c : out) c = static_cast<char>(map(static_cast<unsigned char>(c)));
+        return out;
+    }
     for (std::size_t pos = 0; pos < text.size();) {
         const auto b = static_cast<unsigned char>(text[pos]);
         if (b < 0x80) {
@@ -75,13 +81,64 @@ std::string MapCase(std::string_view text, Map map) {
     return out;
 }
 
-// Byte offset of `find` in `text` from byte `from`, npos when absent.
-std::size_t FindBytes(std::string_view text, std::string_view find, std::size_t from,
-                      Compare compare) {
-    if (compare == Compare::Binary) return text.find(find, from);
-    const std::string lowText = LCase(text);
-    const std::string lowFind = LCase(find);
-    return std::string_view(lowText).find(lowFind, from);
+inline unsigned char AsciiLower(unsigned char c) noexcept {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// Folding keeps byte lengths and folds ASCII only to ASCII, so texts compare byte by byte while
+// both are ASCII, and only the rest from the first other character goes through LCase.
+bool FoldEquals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if ((x | y) >= 0x80) return LCase(a.substr(i)) == LCase(b.substr(i));
+        if (AsciiLower(x) != AsciiLower(y)) return false;
+    }
+    return true;
+}
+
+std::size_t FindFolded(std::string_view text, std::string_view find, std::size_t from) {
+    if (from > text.size()) return std::string_view::npos;
+    if (find.empty()) return from;
+    if (!IsAscii(find)) {
+        // A character outside ASCII may fold to another first byte: fold the text once.
+        const std::string low = LCase(text.substr(from));
+        const std::size_t at = low.find(LCase(find));
+        return at == std::string::npos ? std::string_view::npos : from + at;
+    }
+    // An ASCII character folds only to ASCII, so an ASCII match is a byte-for-byte folded match.
+    const unsigned char lo = AsciiLower(static_cast<unsigned char>(find[0]));
+    const unsigned char up = (lo >= 'a' && lo <= 'z') ? static_cast<unsigned char>(lo - 32) : lo;
+    const std::string_view rest = find.substr(1);
+    for (std::size_t i = from; i + find.size() <= text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c != lo && c != up) {
+            if (lo != up) continue;
+            const std::size_t span = text.size() - find.size() + 1 - i;
+            const void* hit = std::memchr(text.data() + i, lo, span);
+            if (!hit) return std::string_view::npos;
+            i = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        }
+        if (FoldEquals(text.substr(i + 1, rest.size()), rest)) return i;
+    }
+    return std::string_view::npos;
+}
+
+bool IsDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+// The shortest text of `value` with up to `digits` significant digits, "%G"-style: exponent form
+// below 1E-4 and from 1E+digits on. Written without the C library's locale.
+std::string GeneralText(double value, int digits) {
+    char buf[64];
+    const auto result =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+    std::string text(buf, result.ptr);
+    for (char& c : text)
+        if (c == 'e') c = 'E';
+    return text;
 }
 
 void RequireStart(std::int32_t start) {
@@ -89,6 +146,30 @@ void RequireStart(std::int32_t start) {
 }
 
 }  // namespace
+
+std::size_t FindText(std::string_view text, std::string_view find, std::size_t from,
+                     Compare compare) {
+    if (compare == Compare::Text) return FindFolded(text, find, from);
+    if (from > text.size()) return std::string_view::npos;
+    return text.find(find, from);
+}
+
+std::size_t FindLastText(std::string_view text, std::string_view find, std::size_t lastStart,
+                         Compare compare) {
+    if (compare == Compare::Binary) return text.rfind(find, lastStart);
+    const std::string low = LCase(text);
+    return std::string_view(low).rfind(LCase(find), lastStart);
+}
+
+bool StartsWithText(std::string_view text, std::string_view prefix, Compare compare) {
+    return text.size() >= prefix.size() &&
+           TextEquals(text.substr(0, prefix.size()), prefix, compare);
+}
+
+bool EndsWithText(std::string_view text, std::string_view suffix, Compare compare) {
+    return text.size() >= suffix.size() &&
+           TextEquals(text.substr(text.size() - suffix.size()), suffix, compare);
+}
 
 std::size_t ByteOffsetOfChar(std::string_view text, std::int32_t charPos) noexcept {
     std::size_t pos = 0;
@@ -135,7 +216,7 @@ std::int32_t InStr(std::int32_t start, std::string_view text, std::string_view f
     const std::int32_t total = Len(text);
     if (start > total + (find.empty() ? 1 : 0)) return 0;
     if (find.empty()) return start;
-    const std::size_t at = FindBytes(text, find, ByteOffsetOfChar(text, start), compare);
+    const std::size_t at = FindText(text, find, ByteOffsetOfChar(text, start), compare);
     return at == std::string_view::npos ? 0 : CharPosOfByte(text, at);
 }
 
@@ -153,13 +234,7 @@ std::int32_t InStrRevClassic(std::string_view text, std::string_view find, std::
     // The match must end at or before the character `start`.
     const std::size_t endByte = ByteOffsetOfChar(text, start + 1);
     if (find.size() > endByte) return 0;
-    std::size_t at;
-    if (compare == Compare::Binary) {
-        at = text.substr(0, endByte).rfind(find);
-    } else {
-        const std::string low = LCase(text.substr(0, endByte));
-        at = std::string_view(low).rfind(LCase(find));
-    }
+    const std::size_t at = FindLastText(text, find, endByte - find.size(), compare);
     return at == std::string_view::npos ? 0 : CharPosOfByte(text, at);
 }
 
@@ -180,8 +255,8 @@ int StrComp(std::string_view a, std::string_view b, Compare compare) {
 }
 
 bool TextEquals(std::string_view a, std::string_view b, Compare compare) {
-    if (a.size() != b.size()) return false;  // folding keeps the byte length
-    return StrComp(a, b, compare) == 0;
+    if (compare == Compare::Binary) return a == b;
+    return FoldEquals(a, b);
 }
 
 std::string LTrim(std::string_view text) {
@@ -196,6 +271,45 @@ std::string RTrim(std::string_view text) {
 
 std::string Trim(std::string_view text) {
     return LTrim(RTrim(text));
+}
+
+bool ParseDecimalText(std::string_view text, double& out) noexcept {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    double v = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (result.ptr != text.data() + text.size()) return false;
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too small reads as zero, too large is no number.
+        const std::size_t e = text.find_first_of("eE");
+        const std::string_view mantissa = text.substr(0, e);
+        const std::size_t firstDigit = mantissa.find_first_of("123456789");
+        if (firstDigit == std::string_view::npos) {
+            v = 0;
+        } else {
+            const std::size_t dot = std::min(mantissa.find('.'), mantissa.size());
+            long magnitude = firstDigit < dot ? static_cast<long>(dot - firstDigit) - 1
+                                              : -static_cast<long>(firstDigit - dot);
+            if (e != std::string_view::npos) {
+                long exponent = 0;
+                std::string_view digits = text.substr(e + 1);
+                const bool down = !digits.empty() && digits.front() == '-';
+                if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+                    digits.remove_prefix(1);
+                for (const char c : digits) exponent = std::min(exponent * 10 + (c - '0'), 100000L);
+                magnitude += down ? -exponent : exponent;
+            }
+            if (magnitude >= 0) return false;
+            v = 0;
+        }
+    } else if (result.ec != std::errc() || !std::isfinite(v)) {
+        return false;
+    }
+    out = negative ? -v : v;
+    return true;
 }
 
 double Val(std::string_view text) noexcept {
@@ -235,12 +349,10 @@ double Val(std::string_view text) noexcept {
     std::size_t i = 0;
     if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) number += compact[i++];
     bool digits = false;
-    while (i < compact.size() && std::isdigit(static_cast<unsigned char>(compact[i])))
-        number += compact[i++], digits = true;
+    while (i < compact.size() && IsDigit(compact[i])) number += compact[i++], digits = true;
     if (i < compact.size() && compact[i] == '.') {
         number += compact[i++];
-        while (i < compact.size() && std::isdigit(static_cast<unsigned char>(compact[i])))
-            number += compact[i++], digits = true;
+        while (i < compact.size() && IsDigit(compact[i])) number += compact[i++], digits = true;
     }
     if (!digits) return 0;
     if (i < compact.size() &&
@@ -250,21 +362,19 @@ double Val(std::string_view text) noexcept {
         if (j < compact.size() && (compact[j] == '+' || compact[j] == '-'))
             exponent += compact[j++];
         bool expDigits = false;
-        while (j < compact.size() && std::isdigit(static_cast<unsigned char>(compact[j])))
+        while (j < compact.size() && IsDigit(compact[j]))
             exponent += compact[j++], expDigits = true;
         if (expDigits) number += exponent;
     }
-    const double v = std::strtod(number.c_str(), nullptr);
-    return std::isfinite(v) ? v : 0;
+    double v = 0;
+    return ParseDecimalText(number, v) ? v : 0;
 }
 
 std::string NumberText(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
     if (value == 0) return "0";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15G", value);
-    std::string s = buf;
+    std::string s = GeneralText(value, 15);
     const std::size_t e = s.find('E');
     std::string mantissa = e == std::string::npos ? s : s.substr(0, e);
     std::string exponent = e == std::string::npos ? "" : s.substr(e);
@@ -280,6 +390,15 @@ std::string NumberText(double value) {
         exponent = std::string("E") + sign + digits;
     }
     return mantissa + exponent;
+}
+
+std::string RegionalNumberText(double value) {
+    std::string text = NumberText(value);
+    const char sign = CurrentRegion().decimalSign;
+    if (sign != '.') {
+        if (const std::size_t dot = text.find('.'); dot != std::string::npos) text[dot] = sign;
+    }
+    return text;
 }
 
 std::string Str(double value) {
@@ -305,9 +424,12 @@ std::string FormatNumber(double value, std::string_view pattern) {
     const std::size_t shownDecimals = places(fracPattern, isZero);
     const std::size_t shownDigits = places(intPattern, isZero);
 
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(decimals), std::fabs(value));
-    std::string digits = buf;
+    // The largest double has 309 integer digits.
+    std::string digits(320 + decimals, '\0');
+    const auto written =
+        std::to_chars(digits.data(), digits.data() + digits.size(), std::fabs(value),
+                      std::chars_format::fixed, static_cast<int>(decimals));
+    digits.resize(static_cast<std::size_t>(written.ptr - digits.data()));
     std::string fraction;
     if (const std::size_t p = digits.find('.'); p != std::string::npos) {
         fraction = digits.substr(p + 1);

@@ -26,6 +26,18 @@ std::int32_t InStr(std::string_view text, std::string_view find, Compare compare
 std::int32_t InStrRevClassic(std::string_view text, std::string_view find, std::int32_t start = -1,
                              Compare compare = Compare::Binary);
 
+// Byte offset of `find` in `text` at or after the byte offset `from`, with the chosen comparison;
+// npos when absent (also for a `from` past the end). An empty `find` is found at `from`.
+std::size_t FindText(std::string_view text, std::string_view find, std::size_t from = 0,
+                     Compare compare = Compare::Text);
+// Byte offset of the last `find` that starts at or before the byte offset `lastStart`; npos when
+// absent.
+std::size_t FindLastText(std::string_view text, std::string_view find, std::size_t lastStart,
+                         Compare compare = Compare::Text);
+bool StartsWithText(std::string_view text, std::string_view prefix,
+                    Compare compare = Compare::Text);
+bool EndsWithText(std::string_view text, std::string_view suffix, Compare compare = Compare::Text);
+
 // Letter case over the whole Windows-1252 repertoire (ASCII, Latin-1, Š/š, Œ/œ, Ž/ž, Ÿ/ÿ).
 // Other characters are left as they are. Both keep the byte length of the text.
 std::string LCase(std::string_view text);
@@ -42,12 +54,18 @@ std::string Trim(std::string_view text);
 
 // The numeric value of the text's leading number: blanks, tabs and line feeds are skipped,
 // "&H"/"&O" prefixes read hexadecimal and octal; a text without a leading number gives 0.
+// Reads "." as the decimal sign whatever the process locale or the regional settings say.
 double Val(std::string_view text) noexcept;
+// A whole text of optional sign, digits, "." and exponent, read without the C library's locale;
+// false when it is not one or its value is too large (a too small value reads as 0).
+bool ParseDecimalText(std::string_view text, double& out) noexcept;
 
 // Number to text as the classic conversion writes it: up to 15 significant digits, no trailing
-// zeros, "." as decimal sign, a leading zero before it ("0.5"), exponent form only for very
-// large or small values.
+// zeros, "." as decimal sign whatever the process locale, a leading zero before it ("0.5"),
+// exponent form only for very large or small values.
 std::string NumberText(double value);
+// NumberText with the decimal sign of the user's regional settings, as CStr writes a number.
+std::string RegionalNumberText(double value);
 // Str(): NumberText without the leading zero of a fraction, with a leading blank for values
 // that are not negative: " .5", "-.25", " 3".
 std::string Str(double value);

@@ -1,12 +1,12 @@
 #include "Variant.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 #include "DateTime.h"
 #include "Dispatch.h"
+#include "Regional.h"
 #include "RuntimeError.h"
 #include "Text.h"
 
@@ -31,7 +31,18 @@ double RoundHalfEven(double v) {
 
 }  // namespace
 
-bool ParseNumericText(std::string_view text, double& out) noexcept {
+namespace {
+
+bool IsDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c) noexcept {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The numeric conversion with `decimalSign` as the decimal sign.
+bool ParseNumber(std::string_view text, char decimalSign, double& out) noexcept {
     const std::string t = Trim(text);
     if (t.empty()) return false;
     if (t[0] == '&') {
@@ -39,34 +50,44 @@ bool ParseNumericText(std::string_view text, double& out) noexcept {
         const char kind = static_cast<char>(t[1] | 0x20);
         if (kind != 'h' && kind != 'o') return false;
         for (std::size_t i = 2; i < t.size(); ++i) {
-            const char c = static_cast<char>(t[i] | 0x20);
-            const bool ok =
-                kind == 'h' ? std::isxdigit(static_cast<unsigned char>(c)) : (c >= '0' && c <= '7');
+            const bool ok = kind == 'h' ? IsHexDigit(t[i]) : (t[i] >= '0' && t[i] <= '7');
             if (!ok) return false;
         }
         out = Val(t);
         return true;
     }
+    std::string number;
+    number.reserve(t.size());
     std::size_t i = 0;
-    if (t[i] == '+' || t[i] == '-') ++i;
+    if (t[i] == '+' || t[i] == '-') number += t[i++];
     bool digits = false;
-    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, digits = true;
-    if (i < t.size() && t[i] == '.') {
+    while (i < t.size() && IsDigit(t[i])) number += t[i++], digits = true;
+    if (i < t.size() && t[i] == decimalSign) {
+        number += '.';
         ++i;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, digits = true;
+        while (i < t.size() && IsDigit(t[i])) number += t[i++], digits = true;
     }
     if (!digits) return false;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        number += 'e';
         ++i;
-        if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) number += t[i++];
         bool expDigits = false;
-        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])))
-            ++i, expDigits = true;
+        while (i < t.size() && IsDigit(t[i])) number += t[i++], expDigits = true;
         if (!expDigits) return false;
     }
     if (i != t.size()) return false;
-    out = std::strtod(t.c_str(), nullptr);
-    return std::isfinite(out);
+    return ParseDecimalText(number, out);
+}
+
+}  // namespace
+
+bool ParseNumericText(std::string_view text, double& out) noexcept {
+    return ParseNumber(text, '.', out);
+}
+
+bool ParseRegionalNumericText(std::string_view text, double& out) noexcept {
+    return ParseNumber(text, CurrentRegion().decimalSign, out);
 }
 
 VarType Variant::Type() const noexcept {
@@ -98,7 +119,7 @@ bool Variant::IsNumeric() const noexcept {
             return true;
         case VarType::String: {
             double ignored;
-            return ParseNumericText(std::get<std::string>(value_), ignored);
+            return ParseRegionalNumericText(std::get<std::string>(value_), ignored);
         }
         default:
             return false;
@@ -118,7 +139,7 @@ double Variant::ToDouble() const {
                           [](Date d) { return d.serial; },
                           [](const std::string& s) {
                               double v;
-                              if (!ParseNumericText(s, v)) TypeMismatch();
+                              if (!ParseRegionalNumericText(s, v)) TypeMismatch();
                               return v;
                           },
                           [](const ObjectRef&) -> double { TypeMismatch(); },
@@ -165,10 +186,13 @@ std::string Variant::ToString() const {
                           [](float v) {
                               // A single carries 7 significant digits.
                               char buf[32];
-                              std::snprintf(buf, sizeof buf, "%.7G", double(v));
-                              return NumberText(std::strtod(buf, nullptr));
+                              const auto end = std::to_chars(buf, buf + sizeof buf, double(v),
+                                                             std::chars_format::general, 7);
+                              double rounded = 0;
+                              std::from_chars(buf, end.ptr, rounded);
+                              return RegionalNumberText(rounded);
                           },
-                          [](double v) { return NumberText(v); },
+                          [](double v) { return RegionalNumberText(v); },
                           [](Date d) { return DateTimeText(d); },
                           [](const std::string& s) { return s; },
                           [](const ObjectRef&) -> std::string { TypeMismatch(); },
@@ -181,7 +205,7 @@ Date Variant::ToDate() const {
     if (const auto* d = std::get_if<Date>(&value_)) return *d;
     if (const auto* s = std::get_if<std::string>(&value_)) {
         double v;
-        if (ParseNumericText(*s, v)) return Date{v};
+        if (ParseRegionalNumericText(*s, v)) return Date{v};
         return DateFromText(*s);
     }
     return Date{ToDouble()};

@@ -83,12 +83,12 @@ class Variant {
 
     // The classic conversions. Each raises 13 when the value cannot be converted (94 for a null
     // where a value is required) and 6 when it does not fit the target type.
-    std::string ToString() const;    // CStr
+    std::string ToString() const;    // CStr; numbers with the regional decimal sign
     bool ToBool() const;             // CBool
     std::int16_t ToInteger() const;  // CInt, rounding half to even
     std::int32_t ToLong() const;     // CLng, rounding half to even
     float ToSingle() const;          // CSng
-    double ToDouble() const;         // CDbl
+    double ToDouble() const;         // CDbl; texts with the regional decimal sign
     Date ToDate() const;             // CDate
     ObjectRef ToObject() const;      // the object, which may be Nothing
     const Array& ToArray() const;    // raises 13 unless an array
@@ -114,7 +114,11 @@ class Variant {
 };
 
 // Parses a text as the classic numeric conversion does (blanks around, sign, digits, one
-// decimal point, exponent, "&H"/"&O"); false when the whole text is not a number.
+// decimal sign, exponent, "&H"/"&O"); false when the whole text is not a number. The first reads
+// "." whatever the settings (texts of programs and protocols); the second reads the decimal sign
+// of the user's regional settings, as CDbl, CDate and IsNumeric do. Thousands separators are not
+// read: a text with them is no number. Neither depends on the C library's locale.
 bool ParseNumericText(std::string_view text, double& out) noexcept;
+bool ParseRegionalNumericText(std::string_view text, double& out) noexcept;
 
 }  // namespace rt

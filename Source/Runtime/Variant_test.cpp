@@ -9,6 +9,7 @@
 
 #include "DateTime.h"
 #include "Dispatch.h"
+#include "Regional.h"
 #include "RuntimeError.h"
 
 namespace {
@@ -130,6 +131,7 @@ TEST(Variant, BooleanConversions) {
 }
 
 TEST(Variant, StringConversions) {
+    rt::ScopedRegion region("en_US.UTF-8");
     EXPECT_EQ(Variant(std::int16_t{-5}).ToString(), "-5");
     EXPECT_EQ(Variant(std::int32_t{123456}).ToString(), "123456");
     EXPECT_EQ(Variant(1.25).ToString(), "1.25");
@@ -158,6 +160,7 @@ TEST(Variant, NumericTexts) {
         /* 7 */ {".", false, 0},
         /* 8 */ {"1e999", false, 0},
     };
+    rt::ScopedRegion region("en_US.UTF-8");
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
         double value = -99;

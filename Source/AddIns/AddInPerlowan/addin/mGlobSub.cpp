@@ -16,14 +16,6 @@ namespace {
 
 constexpr std::size_t kMaxSplitChars = 32767;
 
-// Byte offset of the `from` byte on, with the chosen comparison; npos when absent.
-std::size_t FindFrom(std::string_view text, std::string_view find, std::size_t from,
-                     bool ignoreCase, const std::string& foldedText,
-                     const std::string& foldedFind) {
-    if (!ignoreCase) return text.find(find, from);
-    return std::string_view(foldedText).find(foldedFind, from);
-}
-
 }  // namespace
 
 void Split(std::string_view ptText, std::string_view ptSeparator,
@@ -52,16 +44,12 @@ void Split(std::string_view ptText, std::string_view ptSeparator,
 std::string Replace(std::string_view ptText, std::string_view ptFind, std::string_view ptReplace,
                     std::int32_t plStart, std::int32_t /*plCount*/, std::int16_t piCompare) {
     if (ptFind.empty() || plStart < 1) return std::string(ptText);
-    const bool ignoreCase = piCompare == 1;
-    // Folding keeps byte lengths, so offsets in the folded text are offsets in the original.
-    const std::string foldedText = ignoreCase ? rt::LCase(ptText) : std::string();
-    const std::string foldedFind = ignoreCase ? rt::LCase(ptFind) : std::string();
-
+    const rt::Compare compare = piCompare == 1 ? rt::Compare::Text : rt::Compare::Binary;
     std::size_t from = rt::ByteOffsetOfChar(ptText, plStart);
     std::string out(ptText.substr(0, std::min(from, ptText.size())));
     out.reserve(ptText.size());
     while (from <= ptText.size()) {
-        const std::size_t at = FindFrom(ptText, ptFind, from, ignoreCase, foldedText, foldedFind);
+        const std::size_t at = rt::FindText(ptText, ptFind, from, compare);
         if (at == std::string_view::npos) break;
         out.append(ptText.substr(from, at - from));
         out.append(ptReplace);
@@ -76,21 +64,18 @@ std::int32_t InStrRev(std::string_view ptText, std::string_view ptFind, std::int
     const std::int32_t length = rt::Len(ptText);
     if (plStart > length || plStart < 2) plStart = length;
     if (length == 0 || ptFind.empty()) return 0;
-    const bool ignoreCase = piCompare == 1;
-    const std::string text = ignoreCase ? rt::LCase(ptText) : std::string(ptText);
-    const std::string find = ignoreCase ? rt::LCase(ptFind) : std::string(ptFind);
+    const rt::Compare compare = piCompare == 1 ? rt::Compare::Text : rt::Compare::Binary;
     // A match may start at the character plStart, however far it then reaches.
-    const std::size_t startByte = rt::ByteOffsetOfChar(text, plStart);
-    const std::size_t at = std::string_view(text).rfind(find, startByte);
-    return at == std::string_view::npos ? 0 : rt::CharPosOfByte(text, at);
+    const std::size_t startByte = rt::ByteOffsetOfChar(ptText, plStart);
+    const std::size_t at = rt::FindLastText(ptText, ptFind, startByte, compare);
+    return at == std::string_view::npos ? 0 : rt::CharPosOfByte(ptText, at);
 }
 
 std::string TextBetween(std::string_view ptText, std::string_view ptStart, std::string_view ptEnd) {
-    const std::string text = rt::LCase(ptText);
-    const std::size_t startAt = text.find(rt::LCase(ptStart));
+    const std::size_t startAt = rt::FindText(ptText, ptStart);
     if (startAt == std::string::npos) return {};
     const std::size_t from = startAt + ptStart.size();
-    const std::size_t endAt = ptEnd.empty() ? std::string::npos : text.find(rt::LCase(ptEnd), from);
+    const std::size_t endAt = ptEnd.empty() ? std::string::npos : rt::FindText(ptText, ptEnd, from);
     if (endAt == std::string::npos) return std::string(ptText.substr(from));
     return std::string(ptText.substr(from, endAt - from));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CodePage.h"
+#include "Text.h"
 
 namespace ini {
 
@@ -29,15 +30,15 @@ std::shared_ptr<IniDocument> IniDocument::Parse(std::shared_ptr<const std::strin
     std::size_t pos = 0;
     do {
         std::string_view line = NextLine(all, pos);
-        if (ansi && !IsAsciiText(line.substr(0, line.find('='))))
-            line = doc->Keep(AnsiToText(line));
+        if (ansi && !rt::IsAscii(line.substr(0, line.find('='))))
+            line = doc->Keep(rt::Win1252ToUtf8(line));
         const bool bracketed = !line.empty() && (line.front() == '[' || line.back() == ']');
         if (bracketed && !IsPlainHeader(line)) return nullptr;
         if (bracketed || doc->regions_.empty()) {
             doc->regions_.emplace_back();
             doc->regions_.back().header = bracketed;
             if (bracketed)
-                doc->headers_.emplace(Fold(line.substr(1, line.size() - 2)),
+                doc->headers_.emplace(rt::LCase(line.substr(1, line.size() - 2)),
                                       doc->regions_.size() - 1);
         }
         doc->regions_.back().lines.push_back(line);
@@ -68,7 +69,7 @@ std::string_view IniDocument::HeaderName(std::size_t region) const {
 }
 
 std::optional<std::size_t> IniDocument::RegionOf(std::string_view section) const {
-    const auto it = headers_.find(Fold(section));
+    const auto it = headers_.find(rt::LCase(section));
     if (it == headers_.end()) return std::nullopt;
     return it->second;
 }
@@ -91,10 +92,10 @@ std::optional<std::size_t> IniDocument::FindKeyLine(std::size_t r, std::string_v
         // Such a key starts lines of several index keys; look through the lines in order.
         const std::string find = std::string(key) + "=";
         for (std::size_t i = 1; i < region.lines.size(); ++i)
-            if (FoldStartsWith(IsAnsi(region.lines[i])
-                                   ? AnsiToText(region.lines[i].substr(0, find.size()))
-                                   : std::string(region.lines[i].substr(0, find.size())),
-                               find))
+            if (rt::StartsWithText(IsAnsi(region.lines[i])
+                                       ? rt::Win1252ToUtf8(region.lines[i].substr(0, find.size()))
+                                       : std::string(region.lines[i].substr(0, find.size())),
+                                   find))
                 return i;
         return std::nullopt;
     }
@@ -150,7 +151,7 @@ void IniDocument::SetKeyInText(std::string_view section, std::string_view key,
     added.lines.push_back(Keep(std::move(line)));
     added.lines.emplace_back();
     regions_.push_back(std::move(added));
-    headers_.emplace(Fold(section), regions_.size() - 1);
+    headers_.emplace(rt::LCase(section), regions_.size() - 1);
 }
 
 std::string_view IniDocument::AfterKey(std::string_view line, std::string_view key) const {
@@ -160,12 +161,12 @@ std::string_view IniDocument::AfterKey(std::string_view line, std::string_view k
 }
 
 std::string IniDocument::LineText(std::string_view line) const {
-    return IsAnsi(line) ? AnsiToText(line) : std::string(line);
+    return IsAnsi(line) ? rt::Win1252ToUtf8(line) : std::string(line);
 }
 
 void IniDocument::AppendLineText(std::string& out, std::string_view line) const {
     if (IsAnsi(line))
-        out.append(AnsiToText(line));
+        out.append(rt::Win1252ToUtf8(line));
     else
         out.append(line);
 }
@@ -205,7 +206,7 @@ std::string IniDocument::AnsiBytesWithoutTrailingBreaks() const {
         if (IsAnsi(all[i]))
             bytes.append(all[i]);
         else
-            AppendAnsi(bytes, all[i]);
+            rt::AppendWin1252(bytes, all[i]);
     }
     return bytes;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "IniText.h"
+#include "Text.h"
 
 namespace ini {
 
@@ -21,7 +22,7 @@ class KeyIndex {
         const std::uint64_t hash = FoldHash(key);
         std::size_t at = hash & (slots_.size() - 1);
         for (; slots_[at].used; at = (at + 1) & (slots_.size() - 1)) {
-            if (slots_[at].hash == hash && FoldEquals(keyOf(slots_[at].id), key)) return;
+            if (slots_[at].hash == hash && rt::TextEquals(keyOf(slots_[at].id), key)) return;
         }
         slots_[at] = Slot{hash, id, true};
         ++count_;
@@ -49,7 +50,7 @@ class KeyIndex {
         const std::uint64_t hash = FoldHash(key);
         for (std::size_t at = hash & (slots_.size() - 1); slots_[at].used;
              at = (at + 1) & (slots_.size() - 1)) {
-            if (slots_[at].hash == hash && FoldEquals(keyOf(slots_[at].id), key))
+            if (slots_[at].hash == hash && rt::TextEquals(keyOf(slots_[at].id), key))
                 return slots_[at].id;
         }
         return std::nullopt;

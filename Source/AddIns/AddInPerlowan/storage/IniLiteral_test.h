@@ -57,7 +57,8 @@ class OfflineIni {
             lineStart = pos;
             const std::string line = NextLine(t, pos);
             if (rt::Left(line, rt::Len(find)) == find) break;
-            if (rt::Left(line, 1) == "[" || pos > rt::Len(t)) return;
+            // The walk goes on while the position is below the length.
+            if (rt::Left(line, 1) == "[" || pos >= rt::Len(t)) return;
         }
         content = rt::Left(t, lineStart - 1) + rt::RTrim(rt::Mid(t, pos));
         RefreshSection(section);
@@ -112,7 +113,7 @@ class OfflineIni {
         bool open = false;
         std::string name;
         std::int32_t start = 0;
-        while (pos <= rt::Len(source)) {
+        while (pos < rt::Len(source)) {
             const std::int32_t lineStart = pos;
             const std::string line = NextLine(source, pos);
             if (rt::Left(line, 1) != "[" || rt::Right(line, 1) != "]") continue;

@@ -1,5 +1,8 @@
 #include "IniSectionCache.h"
 
+#include "CodePage.h"
+#include "Text.h"
+
 namespace ini {
 
 namespace {
@@ -14,7 +17,7 @@ void SectionCache::AddText(std::string_view name, std::shared_ptr<const std::str
                            std::string_view text, bool ansi) {
     // The collection files an item added with an empty key under no key at all.
     if (name.empty()) return;
-    std::string folded = Fold(name);
+    std::string folded = rt::LCase(name);
     if (entries_.count(folded)) return;
     Entry& entry = entries_[std::move(folded)];
     entry.owner = std::move(owner);
@@ -26,7 +29,7 @@ void SectionCache::AddRegion(std::string_view name, std::string header,
                              std::shared_ptr<IniDocument> doc, std::size_t region,
                              bool trailingCr) {
     if (name.empty()) return;
-    std::string folded = Fold(name);
+    std::string folded = rt::LCase(name);
     if (entries_.count(folded)) return;
     Entry& entry = entries_[std::move(folded)];
     SetRegion(entry, std::move(header), std::move(doc), region, trailingCr);
@@ -35,7 +38,7 @@ void SectionCache::AddRegion(std::string_view name, std::string header,
 void SectionCache::ReplaceWithRegion(std::string_view name, std::string header,
                                      std::shared_ptr<IniDocument> doc, std::size_t region) {
     if (name.empty()) return;
-    Entry& entry = entries_[Fold(name)];
+    Entry& entry = entries_[rt::LCase(name)];
     if (!entry.doc) entry = Entry();
     SetRegion(entry, std::move(header), std::move(doc), region, false);
 }
@@ -50,15 +53,15 @@ void SectionCache::SetRegion(Entry& entry, std::string header, std::shared_ptr<I
 }
 
 void SectionCache::Remove(std::string_view name) {
-    entries_.erase(Fold(name));
+    entries_.erase(rt::LCase(name));
 }
 
 bool SectionCache::Contains(std::string_view name) const {
-    return entries_.count(Fold(name)) > 0;
+    return entries_.count(rt::LCase(name)) > 0;
 }
 
 std::string SectionCache::EntryText(const Entry& entry) {
-    if (!entry.doc) return entry.ansi ? AnsiToText(entry.text) : std::string(entry.text);
+    if (!entry.doc) return entry.ansi ? rt::Win1252ToUtf8(entry.text) : std::string(entry.text);
     std::string text = entry.header;
     const auto& lines = entry.doc->Lines(entry.region);
     for (std::size_t i = 1; i < entry.lineCount; ++i) {
@@ -70,12 +73,12 @@ std::string SectionCache::EntryText(const Entry& entry) {
 }
 
 std::string SectionCache::Text(std::string_view section) const {
-    const auto it = entries_.find(Fold(section));
+    const auto it = entries_.find(rt::LCase(section));
     return it == entries_.end() ? std::string() : EntryText(it->second);
 }
 
 std::string SectionCache::Value(std::string_view section, std::string_view key) {
-    const auto it = entries_.find(Fold(section));
+    const auto it = entries_.find(rt::LCase(section));
     if (it == entries_.end()) return {};
     Entry& entry = it->second;
     if (entry.doc) return ValueInRegion(entry, key);
@@ -85,7 +88,7 @@ std::string SectionCache::Value(std::string_view section, std::string_view key) 
 std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
     const std::string_view text = entry.text;
     // Keys beyond the index: search the section's text as text.
-    if (NeedsWholeTextSearch(key) || (entry.ansi && !IsAsciiText(key)))
+    if (NeedsWholeTextSearch(key) || (entry.ansi && !rt::IsAscii(key)))
         return std::string(FindValueInSection(EntryText(entry), key));
     const auto keyOf = [&](std::size_t at) { return text.substr(at, text.find('=', at) - at); };
     if (!entry.indexed) {
@@ -96,7 +99,7 @@ std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
             const std::size_t eq = text.find('=', start);
             // In 8-bit bytes only ASCII keys are indexed: no other key can match one.
             if (eq != npos && eq < end &&
-                (!entry.ansi || IsAsciiText(text.substr(start, eq - start))))
+                (!entry.ansi || rt::IsAscii(text.substr(start, eq - start))))
                 entry.index.Add(text.substr(start, eq - start), start, keyOf);
             pos = end;
         }
@@ -105,7 +108,7 @@ std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
     const auto at = entry.index.Find(key, keyOf);
     if (!at) return {};
     const std::string_view value = CutValue(text.substr(*at + key.size() + 1));
-    return entry.ansi ? AnsiToText(value) : std::string(value);
+    return entry.ansi ? rt::Win1252ToUtf8(value) : std::string(value);
 }
 
 std::string SectionCache::ValueInRegion(Entry& entry, std::string_view key) {

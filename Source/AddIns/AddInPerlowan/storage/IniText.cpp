@@ -1,38 +1,9 @@
 #include "IniText.h"
 
-#include <array>
-#include <cstring>
-
 #include "CodePage.h"
 #include "Text.h"
 
 namespace ini {
-
-namespace {
-
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
-inline unsigned char AsciiLower(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
-bool IsAscii(std::string_view s) {
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        if (w & kHighBits) return false;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
-    return true;
-}
-
-}  // namespace
-
-bool IsAsciiText(std::string_view text) {
-    return IsAscii(text);
-}
 
 std::string Header(std::string_view name) {
     std::string header;
@@ -43,81 +14,24 @@ std::string Header(std::string_view name) {
     return header;
 }
 
-std::string Fold(std::string_view text) {
-    if (!IsAscii(text)) return rt::LCase(text);
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool FoldEquals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if ((x | y) >= 0x80) return rt::LCase(a.substr(i)) == rt::LCase(b.substr(i));
-        if (AsciiLower(x) != AsciiLower(y)) return false;
-    }
-    return true;
-}
-
-bool FoldStartsWith(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && FoldEquals(text.substr(0, prefix.size()), prefix);
-}
-
-bool FoldEndsWith(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           FoldEquals(text.substr(text.size() - suffix.size()), suffix);
-}
-
 std::uint64_t FoldHash(std::string_view text) {
     std::string folded;
-    if (!IsAscii(text)) {
+    if (!rt::IsAscii(text)) {
         folded = rt::LCase(text);
         text = folded;
     }
     std::uint64_t h = 0xcbf29ce484222325ull;
     for (const char c : text) {
-        h ^= AsciiLower(static_cast<unsigned char>(c));
+        const auto b = static_cast<unsigned char>(c);
+        h ^= (b >= 'A' && b <= 'Z') ? b + 32 : b;
         h *= 0x100000001b3ull;
     }
     return h ^ (h >> 29);
 }
 
-std::size_t FindFolded(std::string_view text, std::string_view find, std::size_t from) {
-    if (from > text.size()) return npos;
-    if (find.empty()) return from;
-    if (!IsAscii(find)) {
-        // A non-ASCII character may fold to a different first byte; fold the text once.
-        const std::string low = rt::LCase(text.substr(from));
-        const std::size_t at = low.find(rt::LCase(find));
-        return at == std::string::npos ? npos : from + at;
-    }
-    // ASCII folds only to ASCII, so an ASCII match is a byte-for-byte folded match.
-    const unsigned char lo = AsciiLower(static_cast<unsigned char>(find[0]));
-    const unsigned char up = (lo >= 'a' && lo <= 'z') ? static_cast<unsigned char>(lo - 32) : lo;
-    const std::string_view rest = find.substr(1);
-    for (std::size_t i = from; i + find.size() <= text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c != lo && c != up) {
-            const void* hit = nullptr;
-            const std::size_t span = text.size() - find.size() + 1 - i;
-            if (lo == up) {
-                hit = std::memchr(text.data() + i, lo, span);
-                if (!hit) return npos;
-                i = static_cast<const char*>(hit) - text.data();
-            } else {
-                continue;
-            }
-        }
-        if (FoldEquals(text.substr(i + 1, rest.size()), rest)) return i;
-    }
-    return npos;
-}
-
 std::size_t FindAfterCrLf(std::string_view text, std::string_view find, std::size_t from) {
     for (std::size_t at = text.find(kCrLf, from); at != npos; at = text.find(kCrLf, at + 1)) {
-        if (FoldStartsWith(text.substr(at + 2), find)) return at;
+        if (rt::StartsWithText(text.substr(at + 2), find)) return at;
     }
     return npos;
 }
@@ -160,7 +74,7 @@ void SetKeyInText(std::string& text, std::string_view section, std::string_view 
                   std::string_view value) {
     const std::string sect = Header(section);
     const std::string line = std::string(key) + "=" + std::string(value);
-    std::size_t start = FoldStartsWith(text, sect) ? 0 : FindAfterCrLf(text, sect);
+    std::size_t start = rt::StartsWithText(text, sect) ? 0 : FindAfterCrLf(text, sect);
     if (start != npos) {
         const std::size_t keyAt = FindAfterCrLf(text, std::string(key) + "=", start);
         const std::size_t next = text.find("\r\n[", start + 3);
@@ -195,7 +109,7 @@ void SetKeyInText(std::string& text, std::string_view section, std::string_view 
 std::string SectionTextAfterWrite(std::string_view text, std::string_view section) {
     const std::string sect = Header(section);
     std::string item = sect + "\r\n";
-    const std::size_t at = FindFolded(text, sect + "\r\n");
+    const std::size_t at = rt::FindText(text, sect + "\r\n");
     if (at == npos) return item;
     const std::size_t from = at + sect.size() + 2;
     const std::size_t end = text.find("\r\n[", from);
@@ -207,7 +121,7 @@ std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list)
     std::vector<SectionSpan> spans;
     bool open = false;
     SectionSpan current{};
-    for (std::size_t pos = 0; pos < text.size();) {
+    for (std::size_t pos = 0; WalkContinues(text, pos);) {
         const std::size_t lineStart = pos;
         const std::string_view line = NextLine(text, pos);
         if (line.empty() || line.front() != '[' || line.back() != ']') continue;
@@ -225,97 +139,6 @@ std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list)
         spans.push_back(current);
     }
     return spans;
-}
-
-namespace {
-
-struct AnsiTable {
-    std::array<std::array<char, 3>, 128> bytes{};
-    std::array<unsigned char, 128> length{};
-    AnsiTable() {
-        for (int b = 0; b < 128; ++b) {
-            std::string enc;
-            rt::AppendUtf8(enc, rt::Win1252ToUnicode(static_cast<unsigned char>(b + 128)));
-            length[b] = static_cast<unsigned char>(enc.size());
-            for (std::size_t i = 0; i < enc.size(); ++i) bytes[b][i] = enc[i];
-        }
-    }
-};
-
-const AnsiTable& Table() {
-    static const AnsiTable table;
-    return table;
-}
-
-}  // namespace
-
-std::string AnsiToText(std::string_view bytes) {
-    const AnsiTable& table = Table();
-    std::size_t extra = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, bytes.data() + i, 8);
-        if (!(w & kHighBits)) continue;
-        for (std::size_t k = i; k < i + 8; ++k) {
-            const auto b = static_cast<unsigned char>(bytes[k]);
-            if (b >= 0x80) extra += table.length[b - 128] - 1;
-        }
-    }
-    for (; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b >= 0x80) extra += table.length[b - 128] - 1;
-    }
-    std::string out(bytes.size() + extra, '\0');
-    char* o = out.data();
-    i = 0;
-    while (i < bytes.size()) {
-        if (i + 8 <= bytes.size()) {
-            std::uint64_t w;
-            std::memcpy(&w, bytes.data() + i, 8);
-            if (!(w & kHighBits)) {
-                std::memcpy(o, &w, 8);
-                o += 8;
-                i += 8;
-                continue;
-            }
-        }
-        const auto b = static_cast<unsigned char>(bytes[i++]);
-        if (b < 0x80) {
-            *o++ = static_cast<char>(b);
-        } else {
-            const auto& enc = table.bytes[b - 128];
-            const unsigned n = table.length[b - 128];
-            for (unsigned k = 0; k < n; ++k) *o++ = enc[k];
-        }
-    }
-    return out;
-}
-
-void AppendAnsi(std::string& out, std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t run = i;
-        while (run + 8 <= text.size()) {
-            std::uint64_t w;
-            std::memcpy(&w, text.data() + run, 8);
-            if (w & kHighBits) break;
-            run += 8;
-        }
-        while (run < text.size() && static_cast<unsigned char>(text[run]) < 0x80) ++run;
-        out.append(text.data() + i, run - i);
-        i = run;
-        if (i == text.size()) break;
-        const int mapped = rt::UnicodeToWin1252(rt::DecodeUtf8(text, i));
-        out += mapped < 0 ? '?' : static_cast<char>(mapped);
-    }
-}
-
-std::string TextToAnsi(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    AppendAnsi(out, text);
-    return out;
 }
 
 namespace {

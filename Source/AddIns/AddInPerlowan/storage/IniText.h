@@ -1,8 +1,8 @@
 #pragma once
-// Text routines of the INI engine on whole texts: case-folded search, the key edit, section
-// cutting, value cutting, and the file encodings (Windows-1252 bytes, the "@@@" UTF-16LE form).
-// Texts are UTF-8; letter case is folded as rt::LCase folds it, which keeps byte lengths, so
-// byte offsets found in a folded text are offsets in the text itself.
+// Text routines of the INI engine on whole texts: the key edit, section cutting, value cutting,
+// and the "@@@" UTF-16LE file form. Texts are UTF-8; searches that ignore letter case are the
+// runtime's (rt::FindText and its kin), whose folding keeps byte lengths, so byte offsets found
+// ignoring case are offsets in the text itself. The 8-bit file form is the runtime's code page.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,19 +17,20 @@ inline constexpr std::size_t npos = std::string_view::npos;
 
 // "[" + name + "]".
 std::string Header(std::string_view name);
-std::string Fold(std::string_view text);
-bool IsAsciiText(std::string_view text);
-bool FoldEquals(std::string_view a, std::string_view b);
-bool FoldStartsWith(std::string_view text, std::string_view prefix);
-bool FoldEndsWith(std::string_view text, std::string_view suffix);
+// A hash of the text with letter case folded as rt::LCase folds it.
 std::uint64_t FoldHash(std::string_view text);
-// Offset of `find` at or after `from`, letter case ignored; npos when absent.
-std::size_t FindFolded(std::string_view text, std::string_view find, std::size_t from = 0);
 // Offset of the CR of the first CR LF + `find` at or after `from`, letter case ignored.
 std::size_t FindAfterCrLf(std::string_view text, std::string_view find, std::size_t from = 0);
 
 // The line from `pos` up to the next CR LF; `pos` moves past it, or to the end of the text.
 std::string_view NextLine(std::string_view text, std::size_t& pos);
+// Whether a walk of the lines goes on from `pos`. The engine counts positions from 1 and walks
+// while the position is below the text's length, so it stops once the position reaches the
+// last character: a final line of a single character (such as "=" at the very end, without a
+// line break) is never read. In offsets from 0 that is: go on while pos + 1 < length.
+inline bool WalkContinues(std::string_view text, std::size_t pos) {
+    return pos + 1 < text.size();
+}
 std::string_view StripTrailingLineBreaks(std::string_view text);
 bool EndsWith(std::string_view text, std::string_view suffix);
 
@@ -57,11 +58,6 @@ struct SectionSpan {
 // runs to just before the LF ahead of the next header, the last one to the end of the text.
 // `list` gets each name followed by another header, with ";".
 std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list);
-
-// Windows-1252 bytes <-> UTF-8, fast on runs of ASCII.
-std::string AnsiToText(std::string_view bytes);
-std::string TextToAnsi(std::string_view text);
-void AppendAnsi(std::string& out, std::string_view text);
 
 // True when the first bytes of a file mark the Unicode format ("@@@" in one of its four forms).
 bool HasUnicodeMarker(std::string_view firstBytes);

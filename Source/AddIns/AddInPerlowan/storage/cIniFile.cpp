@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "CodePage.h"
+#include "Debug.h"
 #include "Files.h"
 #include "IniDocument.h"
 #include "IniSectionCache.h"
@@ -43,34 +45,57 @@ bool cIniFile::FileUnreadable() const {
            !FileExists();
 }
 
-std::string cIniFile::ReadFileText() {
+// The engine reads a file the way the classic binary open does, and that open creates a missing
+// file, empty. RemoveKey, RemoveSection, RebuildIniStructure and WriteAsUnicode read without
+// looking first and so leave an empty file behind; Load, Save and the cache build look first and
+// never create one.
+void cIniFile::CreateMissingFileAsTheBinaryOpenDoes() {
     auto& files = platform::Files();
+    if (files.ModifiedTime(iniFile_)) return;
+    files.WriteAtomic(iniFile_, {}, true);
+}
+
+std::string cIniFile::ReadFileText() {
     try {
-        if (!files.ModifiedTime(iniFile_)) files.WriteAtomic(iniFile_, {}, true);
-        return files.ReadAll(iniFile_);
-    } catch (const rt::RuntimeError&) {
+        CreateMissingFileAsTheBinaryOpenDoes();
+        return platform::Files().ReadAll(iniFile_);
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("ini", "read of " + iniFile_ + " failed, read as empty: " + e.Description());
         return {};
     }
 }
 
 void cIniFile::WriteFileText(std::string_view bytes) {
-    if (FileUnreadable()) return;
+    if (FileUnreadable()) {
+        PERLOWAN_DEBUG("ini", "not saved: " + iniFile_ + " is there but cannot be read");
+        return;
+    }
     try {
         platform::Files().WriteAtomic(iniFile_, bytes, true);
-    } catch (const rt::RuntimeError&) {
-        // A failed write leaves the old file as it was; the engine reports nothing.
+    } catch (const rt::RuntimeError& e) {
+        // A failed write leaves the old file as it was; the caller is not told.
+        PERLOWAN_DEBUG("ini", "save of " + iniFile_ + " failed: " + e.Description() + " (" +
+                                  std::to_string(e.Number()) + ")");
     }
 }
 
 void cIniFile::DeleteFile() {
-    if (!FileUnreadable()) DeleteFileQuietly(iniFile_);
+    if (FileUnreadable()) {
+        PERLOWAN_DEBUG("ini", "not deleted: " + iniFile_ + " is there but cannot be read");
+        return;
+    }
+    const std::int16_t error = DeleteFileQuietly(iniFile_);
+    // A file that is not there needs no deleting.
+    if (error != 0 && error != rt::err::FileNotFound)
+        PERLOWAN_DEBUG("ini",
+                       "delete of " + iniFile_ + " failed with error " + std::to_string(error));
 }
 
 std::string cIniFile::DecodeFile(const std::string& bytes) const {
     if (isUnicode_) {
         if (auto text = ini::DecodeUnicodeFile(bytes)) return std::move(*text);
     }
-    return ini::AnsiToText(bytes);
+    return rt::Win1252ToUtf8(bytes);
 }
 
 // ---- IniContent ----
@@ -78,7 +103,7 @@ std::string cIniFile::DecodeFile(const std::string& bytes) const {
 std::shared_ptr<const std::string> cIniFile::Content() const {
     if (!contentCurrent_) {
         content_ = Share(document_ ? document_->Text()
-                                   : ini::AnsiToText(rawBytes_ ? *rawBytes_ : std::string()));
+                                   : rt::Win1252ToUtf8(rawBytes_ ? *rawBytes_ : std::string()));
         contentCurrent_ = true;
     }
     return content_;
@@ -144,15 +169,15 @@ void cIniFile::BuildSectionCache(std::string& sectionList) {
             std::string list;
             for (const auto& span : ini::SplitSections(*bytes, &list)) {
                 sectionCache_->AddText(
-                    ini::AnsiToText(span.name), bytes,
+                    rt::Win1252ToUtf8(span.name), bytes,
                     std::string_view(*bytes).substr(span.headerStart, span.end - span.headerStart),
                     true);
             }
-            sectionList.append(ini::AnsiToText(list));
+            sectionList.append(rt::Win1252ToUtf8(list));
             cacheTimestamp_ = exists ? FileTime() : 0;
             return;
         }
-        rawText_ = Share(ini::AnsiToText(*bytes));
+        rawText_ = Share(rt::Win1252ToUtf8(*bytes));
         if (!isUnicode_) {
             source = rawText_;
         } else {
@@ -170,7 +195,7 @@ void cIniFile::BuildSectionCache(std::string& sectionList) {
 }
 
 const std::string& cIniFile::RawText() {
-    if (!rawText_) rawText_ = Share(ini::AnsiToText(rawBytes_ ? *rawBytes_ : std::string()));
+    if (!rawText_) rawText_ = Share(rt::Win1252ToUtf8(rawBytes_ ? *rawBytes_ : std::string()));
     return *rawText_;
 }
 
@@ -280,7 +305,9 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
     std::string value;
     try {
         value = pvValue.ToString();
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("ini", "not saved: the value for " + std::string(ptSection) + "/" +
+                                  std::string(ptKey) + " is no text: " + e.Description());
         return;
     }
     if (offline_) {
@@ -297,8 +324,7 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
         if ((cacheTimestamp_ == 0 || !useCacheDirectly_) && FileExists() &&
             FileTime() != cacheTimestamp_)
             BuildSectionCache();
-        // A file that is not there starts empty, whatever file the last read was of.
-        if (!FileExists() && rawTextFile_ != iniFile_) rawText_ = Share({});
+        if (SaveStartsFromEmptyText()) rawText_ = Share({});
         std::string text = RawText();
         ini::SetKeyInText(text, ptSection, ptKey, value);
         rawText_ = Share(std::move(text));
@@ -307,12 +333,19 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
             if (rawText_->empty())
                 DeleteFile();
             else
-                WriteFileText(ini::TextToAnsi(ini::StripTrailingLineBreaks(*rawText_)));
+                WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*rawText_)));
         }
     } else if (!FileUnreadable()) {
         platform::Profile().WritePrivateProfileStringA(ptSection, ptKey, value, iniFile_);
     }
     if (!useCacheDirectly_) cacheTimestamp_ = 0;
+}
+
+// Data protection: a cached Save into a file that is not there starts from an empty text, not
+// from the text last read, which may be another file's (IniFile was switched since): that
+// would copy the other file's settings into the new one.
+bool cIniFile::SaveStartsFromEmptyText() const {
+    return !FileExists() && rawTextFile_ != iniFile_;
 }
 
 void cIniFile::SaveOffline(std::string_view section, std::string_view key,
@@ -349,7 +382,7 @@ void cIniFile::SaveOfflineToFile() {
     else if (!contentCurrent_)
         WriteFileText(ini::StripTrailingLineBreaks(*rawBytes_));
     else
-        WriteFileText(ini::TextToAnsi(ini::StripTrailingLineBreaks(*content_)));
+        WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*content_)));
 }
 
 void cIniFile::LoadUnicodeTextIfMissing() {
@@ -379,7 +412,7 @@ void cIniFile::WriteAsAnsi() {
         if (!isUnicode_) unicodeText_ = RawText();
         unicodeTextFile_ = iniFile_;
     }
-    WriteFileText(ini::TextToAnsi(unicodeText_));
+    WriteFileText(rt::Utf8ToWin1252(unicodeText_));
 }
 
 // ---- removing ----
@@ -395,7 +428,7 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
         text = DecodeFile(ReadFileText());
     }
     if (text.empty()) return;
-    const std::size_t header = ini::FindFolded(text, ini::Header(ptSection));
+    const std::size_t header = rt::FindText(text, ini::Header(ptSection));
     if (header == ini::npos) return;
     const std::string find = std::string(ptKey) + "=";
     std::size_t pos = header + 1;
@@ -404,7 +437,7 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
         lineStart = pos;
         const std::string_view line = ini::NextLine(text, pos);
         if (line.substr(0, find.size()) == find) break;
-        if ((!line.empty() && line.front() == '[') || pos >= text.size()) return;
+        if ((!line.empty() && line.front() == '[') || !ini::WalkContinues(text, pos)) return;
     }
     std::string result = text.substr(0, lineStart) + rt::RTrim(std::string_view(text).substr(pos));
     if (offline_) {
@@ -418,7 +451,7 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
         WriteAsUnicode(false);
         cacheTimestamp_ = 0;
     } else {
-        WriteFileText(ini::TextToAnsi(result));
+        WriteFileText(rt::Utf8ToWin1252(result));
         cacheTimestamp_ = 0;
     }
 }
@@ -433,11 +466,11 @@ bool cIniFile::RemoveSection(std::string_view ptSection) {
             LoadUnicodeTextIfMissing();
             text = unicodeText_;
         } else {
-            text = ini::AnsiToText(ReadFileText());
+            text = rt::Win1252ToUtf8(ReadFileText());
         }
     }
     const std::string sect = ini::Header(ptSection);
-    const std::size_t start = ini::FoldStartsWith(text, sect) ? 0 : ini::FindAfterCrLf(text, sect);
+    const std::size_t start = rt::StartsWithText(text, sect) ? 0 : ini::FindAfterCrLf(text, sect);
     if (start == ini::npos) return false;
     const std::size_t next = text.find("\r\n[", start + 3);
     std::string result;
@@ -459,7 +492,7 @@ bool cIniFile::RemoveSection(std::string_view ptSection) {
             unicodeTextFile_ = iniFile_;
             WriteAsUnicode(false);
         } else {
-            WriteFileText(ini::TextToAnsi(result));
+            WriteFileText(rt::Utf8ToWin1252(result));
         }
         cacheTimestamp_ = 0;
     }
@@ -477,10 +510,10 @@ bool cIniFile::RebuildIniStructure() {
     bool retained = false;
     const auto seen = [](const std::vector<std::string>& list, std::string_view name) {
         for (const auto& s : list)
-            if (ini::FoldEquals(s, name)) return true;
+            if (rt::TextEquals(s, name)) return true;
         return false;
     };
-    for (std::size_t pos = 0; pos < text.size();) {
+    for (std::size_t pos = 0; ini::WalkContinues(text, pos);) {
         std::string line = rt::RTrim(ini::NextLine(text, pos));
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[' && line.back() == ']') {
@@ -504,7 +537,7 @@ bool cIniFile::RebuildIniStructure() {
     }
     if (!isUnicode_) {
         if (ini::EndsWith(output, "\r\n")) output.resize(output.size() - 2);
-        WriteFileText(ini::TextToAnsi(output));
+        WriteFileText(rt::Utf8ToWin1252(output));
         cacheTimestamp_ = 0;
         return true;
     }
@@ -530,8 +563,9 @@ bool cIniFile::CheckUnicodeFile() {
     try {
         const std::string head = platform::Files().ReadPrefix(iniFile_, 10);
         if (head.size() >= 10) isUnicode_ = ini::HasUnicodeMarker(head);
-    } catch (const rt::RuntimeError&) {
+    } catch (const rt::RuntimeError& e) {
         // An unreadable file keeps the flag as it was.
+        PERLOWAN_DEBUG("ini", "format of " + iniFile_ + " not checked: " + e.Description());
     }
     return isUnicode_;
 }

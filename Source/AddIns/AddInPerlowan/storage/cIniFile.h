@@ -66,7 +66,9 @@ class cIniFile {
     bool FileExists() const;
     std::int64_t FileTime() const;
     bool FileUnreadable() const;
+    void CreateMissingFileAsTheBinaryOpenDoes();
     std::string ReadFileText();
+    bool SaveStartsFromEmptyText() const;
     void WriteFileText(std::string_view bytes);
     void DeleteFile();
     std::string DecodeFile(const std::string& bytes) const;

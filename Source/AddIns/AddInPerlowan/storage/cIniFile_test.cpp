@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "Debug.h"
 #include "Files.h"
 #include "ProfileStrings.h"
+#include "Regional.h"
 #include "Role.h"
 #include "RuntimeError.h"
 
@@ -340,13 +342,25 @@ TEST_F(IniFileTest, SaveWithoutFileRaises53UnlessOffline) {
     EXPECT_EQ(ini.Load("a", "k", "d"), "42");
 }
 
-TEST_F(IniFileTest, SaveConvertsTheValueToText) {
-    cIniFile ini;
-    ini.Offline(true);
-    ini.Save("a", "b", true);
-    ini.Save("a", "n", 2.5);
-    ini.Save("a", "x", rt::Variant::Null());  // cannot be text: ignored
-    EXPECT_EQ(ini.IniContent(), Lines({"[a]", "b=True", "n=2.5"}));
+TEST_F(IniFileTest, SaveConvertsTheValueToTextUnderTheRegionalSettings) {
+    struct Row {
+        const char* region;
+        const char* number;
+    };
+    const Row rows[] = {
+        /* 0 */ {"en_US.UTF-8", "n=2.5"},
+        /* 1 */ {"de_DE.UTF-8", "n=2,5"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        rt::ScopedRegion region(rows[i].region);
+        cIniFile ini;
+        ini.Offline(true);
+        ini.Save("a", "b", true);
+        ini.Save("a", "n", 2.5);
+        ini.Save("a", "x", rt::Variant::Null());  // cannot be text: ignored
+        EXPECT_EQ(ini.IniContent(), Lines({"[a]", "b=True", rows[i].number}));
+    }
 }
 
 TEST_F(IniFileTest, OfflineChangesReachTheFileOnlyWhenSaved) {
@@ -702,6 +716,128 @@ TEST(IniFileSafety, AnUnreadableFileIsNeitherWrittenNorDeleted) {
     ini.IniContent(std::string());
     ini.SaveOfflineToFile();
     EXPECT_EQ(files->events, std::vector<std::string>{});
+}
+
+// ---- points the rules settle ----
+
+// The section cache is a collection keyed by section name, and the collection files an item
+// added with an empty key under no key at all: a "[]" section is never found by a cached or
+// offline read, while the text routines, which search the text, do write into it. The cache
+// build goes on past it.
+TEST_F(IniFileTest, ASectionNamedEmptyIsNeverFoundInTheCache) {
+    WriteFile(path_, Lines({"[]", "k=1", "[b]", "k=2"}));
+    {
+        cIniFile ini;
+        ini.IniFile(path_);
+        EXPECT_EQ(ini.GetAllSections(), ";");
+        EXPECT_EQ(ini.Load("", "k", "d"), "d");
+        EXPECT_EQ(ini.Load("b", "k", "d"), "2");
+    }
+    cIniFile ini;
+    ini.IniFile(path_);
+    ini.Offline(true);
+    EXPECT_EQ(ini.Load("", "k", "d"), "d");
+    ini.Save("", "k", std::string("3"));
+    EXPECT_EQ(ini.IniContent(), Lines({"[]", "k=3", "[b]", "k=2"}));
+    EXPECT_EQ(ini.Load("", "k", "d"), "d");
+    EXPECT_EQ(ini.Load("b", "k", "d"), "2");
+}
+
+// The engine walks lines while the position, counted from 1, is below the text's length, so a
+// final line of a single character without a line break is never read.
+TEST_F(IniFileTest, AFinalLineOfOneCharacterIsNotWalked) {
+    struct Row {
+        const char* file;
+        const char* operation;  // "rebuild" or "remove key"
+        const char* key;
+        const char* expected;
+    };
+    const Row rows[] = {
+        /* 0 */ {"[a]\r\nx=1\r\n=", "rebuild", "", "[a]\r\nx=1"},
+        /* 1 */ {"[a]\r\nx=1\r\ny=", "rebuild", "", "[a]\r\nx=1\r\ny="},
+        /* 2 */ {"[a]\r\n=", "rebuild", "", "[a]"},
+        /* 3 */ {"[a]\r\nx=1\r\n=", "remove key", "", "[a]\r\nx=1\r\n="},
+        /* 4 */ {"[a]\r\nx=1\r\n=1", "remove key", "", "[a]\r\nx=1\r\n"},
+        /* 5 */ {"[a]\r\nx=1\r\nx", "remove key", "x", "[a]\r\nx"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        WriteFile(path_, rows[i].file);
+        cIniFile ini;
+        ini.IniFile(path_);
+        if (std::string_view(rows[i].operation) == "rebuild")
+            ini.RebuildIniStructure();
+        else
+            ini.RemoveKey("a", rows[i].key);
+        EXPECT_EQ(ReadFile(path_), rows[i].expected);
+    }
+}
+
+// Reading a file the way the classic binary open does creates it, empty; only the routines that
+// read without looking first do that.
+TEST_F(IniFileTest, ReadsThatCreateAMissingFileAreTheOnesThatDoNotLookFirst) {
+    struct Row {
+        const char* operation;
+        bool creates;
+    };
+    const Row rows[] = {
+        /* 0 */ {"RemoveKey", true},
+        /* 1 */ {"RemoveSection", true},
+        /* 2 */ {"RebuildIniStructure", true},
+        /* 3 */ {"Load", false},
+        /* 4 */ {"GetAllSections", false},
+        /* 5 */ {"Save empty value", false},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].operation);
+        fs::remove(path_);
+        cIniFile ini;
+        ini.IniFile(path_);
+        const std::string_view operation = rows[i].operation;
+        if (operation == "RemoveKey") ini.RemoveKey("a", "k");
+        if (operation == "RemoveSection") ini.RemoveSection("a");
+        if (operation == "RebuildIniStructure") ini.RebuildIniStructure();
+        if (operation == "Load") ini.Load("a", "k");
+        if (operation == "GetAllSections") ini.GetAllSections();
+        if (operation == "Save empty value") ini.Save("a", "k", std::string());
+        const std::optional<std::string> file = ReadFile(path_);
+        EXPECT_EQ(file.has_value(), rows[i].creates);
+        if (file) EXPECT_EQ(*file, "");
+    }
+}
+
+struct RecordingSink : rt::debug::Sink {
+    std::vector<std::string> lines;
+    void Write(std::string_view area, std::string_view message) override {
+        lines.push_back(std::string(area) + ": " + std::string(message));
+    }
+};
+
+TEST_F(IniFileTest, AFailedSaveIsVisibleOnTheDebugChannel) {
+    auto sink = std::make_shared<RecordingSink>();
+    rt::ScopedRole<rt::debug::Sink> installed(sink);
+    const std::string path = (dir_ / "no such folder" / "Perlowan.dat").string();
+    {
+        rt::debug::ScopedAreas areas("");
+        cIniFile ini;
+        ini.IniFile(path);
+        ini.Save("a", "k", std::string("1"));
+        EXPECT_TRUE(sink->lines.empty()) << "off by default";
+    }
+    rt::debug::ScopedAreas areas("ini");
+    cIniFile ini;
+    ini.IniFile(path);
+    ini.Save("a", "k", std::string("1"));
+    ini.Offline(true);
+    ini.Save("a", "k", std::string("2"));
+    ini.SaveOfflineToFile();
+    ini.Save("a", "n", rt::Variant::Null());
+    ASSERT_EQ(sink->lines.size(), 3u);
+    EXPECT_EQ(sink->lines[0].rfind("ini: save of " + path + " failed: ", 0), 0u) << sink->lines[0];
+    EXPECT_EQ(sink->lines[1].rfind("ini: save of " + path + " failed: ", 0), 0u) << sink->lines[1];
+    EXPECT_EQ(sink->lines[2].rfind("ini: not saved: the value for a/n is no text", 0), 0u)
+        << sink->lines[2];
+    EXPECT_FALSE(fs::exists(path));
 }
 
 }  // namespace

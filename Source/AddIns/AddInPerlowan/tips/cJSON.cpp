@@ -187,7 +187,8 @@ class cJSON::Scanner {
         for (; j + 16 <= body.size(); j += 16) {
             const __m128i chunk =
                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(body.data() + j));
-            unsigned quoted = maskOf(_mm_cmpeq_epi8(chunk, quote));
+            const unsigned quotes = maskOf(_mm_cmpeq_epi8(chunk, quote));
+            unsigned quoted = quotes;
             quoted ^= quoted << 1;
             quoted ^= quoted << 2;
             quoted ^= quoted << 4;
@@ -198,7 +199,9 @@ class cJSON::Scanner {
                 maskOf(_mm_or_si128(_mm_cmpeq_epi8(chunk, comma), _mm_cmpeq_epi8(chunk, colon)));
             const unsigned brackets =
                 maskOf(_mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close)));
-            for (unsigned mask = (separators & ~quoted) | brackets; mask != 0; mask &= mask - 1) {
+            // A quote character that is itself "," or ":" only toggles the quotes.
+            for (unsigned mask = (separators & ~quoted & ~quotes) | brackets; mask != 0;
+                 mask &= mask - 1) {
                 const std::size_t at = j + static_cast<std::size_t>(std::countr_zero(mask));
                 switch (body[at]) {
                     case '[':

@@ -6,10 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "CodePage.h"
 #include "RuntimeError.h"
+#include "Text.h"
 
 namespace {
 
@@ -348,6 +352,95 @@ TEST(cJSON, ConformanceFilesReadByTheRules) {
         EXPECT_EQ(Parse(reader, ReadFile(kCorpus / rows[i].file)), rows[i].error);
         EXPECT_EQ(reader.NumElements(), rows[i].elements);
         for (const auto& [key, value] : rows[i].values) EXPECT_EQ(reader.value(key), value) << key;
+    }
+}
+
+// The reading of one object's body, byte by byte, written as the rules read: the reference for
+// the reader's fast paths. ASCII texts only, where bytes and characters coincide.
+struct LiteralObject {
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::optional<int> error;
+};
+
+LiteralObject ReadObjectLiterally(std::string_view text, char q) {
+    LiteralObject result;
+    const std::size_t open = text.find('{');
+    const std::size_t close = text.find('}');
+    const std::size_t bodyStart = open == std::string_view::npos ? 0 : open + 1;
+    if (close == std::string_view::npos || close < bodyStart) {
+        result.error = 5;
+        return result;
+    }
+    const std::string body = rt::Trim(text.substr(bodyStart, close - bodyStart));
+    const std::string quote(1, q);
+    const auto dropQuotes = [&](std::string token) {
+        if (!token.empty() && token.front() == q) token.erase(0, 1);
+        if (!token.empty() && token.back() == q) token.pop_back();
+        return token;
+    };
+    const auto add = [&](const std::string& key, const std::string& value) {
+        for (const auto& [k, v] : result.entries)
+            if (rt::LCase(k) == rt::LCase(key)) throw 457;
+        result.entries.emplace_back(key, value);
+    };
+    std::size_t tokenStart = 0;
+    bool inQuote = false, inBrackets = false;
+    std::string key;
+    try {
+        for (std::size_t j = 0; j < body.size(); ++j) {
+            const char b = body[j];
+            if (b == '[') {
+                inBrackets = true;
+            } else if (b == ']') {
+                inBrackets = false;
+            } else if (b == q) {
+                inQuote = !inQuote;
+            } else if (b == ',' && !inQuote && !inBrackets) {
+                std::string value = dropQuotes(body.substr(tokenStart, j - tokenStart));
+                if (value == quote) value.clear();
+                add(rt::Trim(key), rt::Trim(value));
+                key.clear();
+                tokenStart = j + 1;
+            } else if (b == ':' && !inQuote) {
+                key = dropQuotes(body.substr(tokenStart, j - tokenStart));
+                tokenStart = j + 1;
+            }
+        }
+        if (!key.empty()) add(rt::Trim(key), rt::Trim(dropQuotes(body.substr(tokenStart))));
+    } catch (int number) {
+        result.error = number;
+    }
+    return result;
+}
+
+// Every quote character, "," and ":" among them, on texts whose lengths run across the 16- and
+// 32-byte blocks that the reader scans at once: the answer is the byte-by-byte one.
+TEST(cJSON, EveryQuoteCharacterReadsAsTheByteByByteRules) {
+    std::mt19937 random(20240611);
+    for (int q = 1; q < 128; ++q) {
+        const char quote = static_cast<char>(q);
+        const std::string pieces[] = {
+            std::string(1, quote), ",", ":", "[", "]", " ", "\"", "a", "b", "c", "K", "x1", "y2"};
+        for (std::size_t length = 1; length <= 40; ++length) {
+            for (int sample = 0; sample < 4; ++sample) {
+                std::string body;
+                while (body.size() < length) body += pieces[random() % std::size(pieces)];
+                body.resize(length);
+                // Remove what the reader takes out before reading, or reads as the object's end.
+                std::erase_if(body, [](char c) {
+                    return c == '{' || c == '}' || c == '\r' || c == '\n' || c == '\t';
+                });
+                const std::string text = "{" + body + "}";
+                SCOPED_TRACE("quote " + std::to_string(q) + " text " + text);
+                const LiteralObject expected = ReadObjectLiterally(text, quote);
+                cJSON reader;
+                const std::optional<int> error = Parse(reader, text, std::string(1, quote));
+                EXPECT_EQ(error, expected.error);
+                EXPECT_EQ(reader.NumElements(), static_cast<int>(expected.entries.size()));
+                for (const auto& [key, value] : expected.entries)
+                    EXPECT_EQ(reader.value(key), value);
+            }
+        }
     }
 }
 

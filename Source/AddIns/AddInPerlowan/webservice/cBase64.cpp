@@ -23,24 +23,6 @@ namespace {
 constexpr std::string_view kAlphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-// Checked 64 bytes at a time, so that binary data is recognised at its first block.
-bool IsAscii(std::string_view text) noexcept {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-    std::size_t i = 0;
-    for (; i + 64 <= text.size(); i += 64) {
-        std::uint64_t high = 0;
-        for (std::size_t k = 0; k < 64; k += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + i + k, 8);
-            high |= word;
-        }
-        if ((high & kHighBits) != 0) return false;
-    }
-    std::uint64_t high = 0;
-    for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
-    return (high & 0x80) == 0;
-}
-
 std::uint64_t LoadBigEndian64(const std::uint8_t* p) noexcept {
     std::uint64_t word;
     std::memcpy(&word, p, 8);
@@ -54,54 +36,44 @@ void StoreLittleEndian(char* out, std::uint64_t value, std::size_t bytes) noexce
     std::memcpy(out, &value, bytes);
 }
 
-// Each byte of the code page as UTF-8: the form's up to three bytes in memory order, its length in
-// the fourth byte. One four-byte store writes a form; the output pointer then moves on by the
-// length, so the next form overwrites the length byte and whatever was stored past the form.
-class Utf8Forms {
-  public:
-    Utf8Forms() {
-        for (std::size_t b = 0; b < 256; ++b) {
-            std::string form;
-            rt::AppendUtf8(form, rt::Win1252ToUnicode(static_cast<unsigned char>(b)));
-            std::array<unsigned char, 4> bytes{};
-            std::memcpy(bytes.data(), form.data(), form.size());
-            bytes[3] = static_cast<unsigned char>(form.size());
-            std::memcpy(&entries_[b], bytes.data(), 4);
-        }
-    }
-
-    // Writes the form of `byte` at `out`, using four bytes there; returns the end of the form.
-    char* Put(char* out, std::uint32_t byte) const noexcept {
-        const std::uint32_t entry = entries_[byte & 0xFF];
-        std::memcpy(out, &entry, 4);
-        return out + (std::endian::native == std::endian::little ? entry >> 24 : entry & 0xFF);
-    }
-
-  private:
-    std::array<std::uint32_t, 256> entries_{};
-};
-
-// Writes the UTF-8 text of `count` bytes of the code page at `out`, which has room for three bytes
-// per byte and eight more; returns the end of the text. Runs of ASCII are copied eight bytes at a
-// time.
-char* Win1252ToUtf8(const unsigned char* bytes, std::size_t count, char* out) noexcept {
-    static const Utf8Forms forms;
-    std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        if ((word & 0x8080808080808080ull) == 0) {
-            std::memcpy(out, &word, 8);
-            out += 8;
-            continue;
-        }
-        for (std::size_t k = i; k < i + 8; ++k) out = forms.Put(out, bytes[k]);
-    }
-    for (; i < count; ++i) out = forms.Put(out, bytes[i]);
-    return out;
-}
-
 using ShiftedValues = std::array<std::array<std::uint32_t, 256>, 4>;
+
+// The tables are the same for every object: built once, by the compiler.
+// Entry v: the character of the six-bit value v.
+constexpr std::array<std::uint8_t, 64> kEncodeTable = [] {
+    std::array<std::uint8_t, 64> table{};
+    for (std::size_t v = 0; v < 64; ++v) table[v] = static_cast<std::uint8_t>(kAlphabet[v]);
+    return table;
+}();
+
+// Entry c: the six-bit value of the alphabet character c; 0 for every other byte.
+constexpr std::array<std::uint8_t, 256> kDecodeTable = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (std::size_t v = 0; v < 64; ++v) table[kEncodeTable[v]] = static_cast<std::uint8_t>(v);
+    return table;
+}();
+
+// Two characters per 12 bits, in memory order.
+constexpr std::array<std::uint16_t, 4096> kEncodePairs = [] {
+    std::array<std::uint16_t, 4096> table{};
+    for (std::size_t v = 0; v < 4096; ++v)
+        table[v] = static_cast<std::uint16_t>(kEncodeTable[v >> 6] | kEncodeTable[v & 63] << 8);
+    return table;
+}();
+
+// Each character's bits already in their place within the three output bytes, per position in
+// its group.
+constexpr ShiftedValues kDecodeShifted = [] {
+    ShiftedValues table{};
+    for (std::size_t c = 0; c < 256; ++c) {
+        const std::uint32_t v = kDecodeTable[c];
+        table[0][c] = v << 2;
+        table[1][c] = ((v >> 4) & 3) | ((v & 15) << 12);
+        table[2][c] = (((v >> 2) & 15) << 8) | ((v & 3) << 22);
+        table[3][c] = v << 16;
+    }
+    return table;
+}();
 
 // Decodes `groups` groups of four characters at `in` to three bytes each at `out`, which has room
 // for one more byte. `shifted` holds each character's bits in their place within the three bytes.
@@ -175,121 +147,10 @@ __attribute__((target("avx2"))) void DecodeGroupsAvx2(const std::uint8_t* in, st
     DecodeGroupsScalar(in, groups - g, out, shifted);
 }
 
-// Binary data is about half bytes of 0x80 and above, whose UTF-8 forms are two or three bytes
-// long; one at a time they would cost more than all the decoding. Here 32 bytes at a time get
-// their forms computed side by side, each form in a four-byte slot, and every four slots are
-// closed up by one shuffle chosen by the lengths of their forms.
-class Utf8Avx2Tables {
-  public:
-    Utf8Avx2Tables() {
-        // The forms of 0x80 to 0x9F, which follow no rule: their first, second and third bytes.
-        for (std::size_t k = 0; k < 32; ++k) {
-            std::string form;
-            rt::AppendUtf8(form, rt::Win1252ToUnicode(static_cast<unsigned char>(0x80 + k)));
-            form.resize(3, '\0');
-            for (std::size_t b = 0; b < 3; ++b) special[b][k] = static_cast<std::uint8_t>(form[b]);
-        }
-        // Pattern p holds four lengths less one as digits of base 3, the first slot's lowest.
-        for (std::size_t p = 0; p < 81; ++p) {
-            std::size_t at = 0;
-            std::array<std::int8_t, 16> mask;
-            mask.fill(-1);
-            for (std::size_t slot = 0, digits = p; slot < 4; ++slot, digits /= 3)
-                for (std::size_t b = 0; b <= digits % 3; ++b)
-                    mask[at++] = static_cast<std::int8_t>(4 * slot + b);
-            std::memcpy(shuffles[p], mask.data(), 16);
-            lengths[p] = static_cast<std::uint8_t>(at);
-        }
-    }
-
-    alignas(16) std::uint8_t special[3][32];
-    alignas(16) std::uint8_t shuffles[81][16];
-    std::uint8_t lengths[81];
-};
-
-// Byte k of `table` (32 bytes) for each byte's low five bits.
-__attribute__((target("avx2"))) inline __m256i Lookup32Avx2(const std::uint8_t* table, __m256i low,
-                                                            __m256i upperHalf) noexcept {
-    const __m256i first =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
-    const __m256i second =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table + 16)));
-    return _mm256_blendv_epi8(_mm256_shuffle_epi8(first, low), _mm256_shuffle_epi8(second, low),
-                              upperHalf);
-}
-
-// Writes the forms in four slots at `out`, closed up by the shuffle of pattern `p`, using 16
-// bytes there; returns the end of the forms.
-__attribute__((target("avx2"))) inline char* PutFourFormsAvx2(
-    char* out, __m128i four, std::uint32_t p, const Utf8Avx2Tables& tables) noexcept {
-    const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(tables.shuffles[p]));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(four, shuffle));
-    return out + tables.lengths[p];
-}
-
-// As Win1252ToUtf8, with room for 32 bytes more than the forms need at `out`.
-__attribute__((target("avx2"))) char* Win1252ToUtf8Avx2(const unsigned char* bytes,
-                                                        std::size_t count, char* out) noexcept {
-    static const Utf8Avx2Tables tables;
-    const __m256i zero = _mm256_setzero_si256();
-    std::size_t i = 0;
-    for (; i + 32 <= count; i += 32) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
-        if (_mm256_movemask_epi8(x) == 0) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), x);
-            out += 32;
-            continue;
-        }
-        // Compared as signed bytes: 0x80 to 0x9F are below -96, 0xC0 and above at least -64.
-        const __m256i high = _mm256_cmpgt_epi8(zero, x);
-        const __m256i special = _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), x);
-        const __m256i low = _mm256_and_si256(x, _mm256_set1_epi8(0x0F));
-        const __m256i upperHalf = _mm256_slli_epi16(x, 3);  // bit 4 as the sign for blendv
-        // 0xA0 to 0xFF: C2 or C3, then 0x80 and the low six bits.
-        const __m256i latinFirst = _mm256_sub_epi8(_mm256_set1_epi8(static_cast<char>(0xC2)),
-                                                   _mm256_cmpgt_epi8(x, _mm256_set1_epi8(-65)));
-        const __m256i latinSecond = _mm256_and_si256(x, _mm256_set1_epi8(static_cast<char>(0xBF)));
-        const __m256i b0 = _mm256_blendv_epi8(
-            x,
-            _mm256_blendv_epi8(latinFirst, Lookup32Avx2(tables.special[0], low, upperHalf),
-                               special),
-            high);
-        const __m256i b1 =
-            _mm256_blendv_epi8(_mm256_and_si256(latinSecond, high),
-                               Lookup32Avx2(tables.special[1], low, upperHalf), special);
-        const __m256i b2 =
-            _mm256_and_si256(Lookup32Avx2(tables.special[2], low, upperHalf), special);
-        // Each form's length less one, and per four bytes their pattern number.
-        const __m256i one = _mm256_set1_epi8(1);
-        const __m256i extra = _mm256_add_epi8(
-            _mm256_and_si256(high, one), _mm256_andnot_si256(_mm256_cmpeq_epi8(b2, zero), one));
-        const __m256i patterns = _mm256_madd_epi16(
-            _mm256_maddubs_epi16(extra, _mm256_set1_epi32(0x1B090301)), _mm256_set1_epi16(1));
-        alignas(32) std::uint32_t pattern[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(pattern), patterns);
-        // Four-byte slots: bytes 0-3, 4-7, 8-11, 12-15 of each half of the 32.
-        const __m256i pairsLow = _mm256_unpacklo_epi8(b0, b1);
-        const __m256i pairsHigh = _mm256_unpackhi_epi8(b0, b1);
-        const __m256i thirdsLow = _mm256_unpacklo_epi8(b2, zero);
-        const __m256i thirdsHigh = _mm256_unpackhi_epi8(b2, zero);
-        const __m256i slots[4] = {_mm256_unpacklo_epi16(pairsLow, thirdsLow),
-                                  _mm256_unpackhi_epi16(pairsLow, thirdsLow),
-                                  _mm256_unpacklo_epi16(pairsHigh, thirdsHigh),
-                                  _mm256_unpackhi_epi16(pairsHigh, thirdsHigh)};
-        for (std::size_t k = 0; k < 4; ++k)
-            out = PutFourFormsAvx2(out, _mm256_castsi256_si128(slots[k]), pattern[k], tables);
-        for (std::size_t k = 0; k < 4; ++k)
-            out = PutFourFormsAvx2(out, _mm256_extracti128_si256(slots[k], 1), pattern[4 + k],
-                                   tables);
-    }
-    return Win1252ToUtf8(bytes + i, count - i, out);
-}
 #endif
 
 using DecodeGroupsFunction = void (*)(const std::uint8_t*, std::size_t, unsigned char*,
                                       const ShiftedValues&) noexcept;
-
-using ToUtf8Function = char* (*)(const unsigned char*, std::size_t, char*) noexcept;
 
 bool HasAvx2() noexcept {
 #if defined(PERLOWAN_BASE64_AVX2)
@@ -306,13 +167,6 @@ DecodeGroupsFunction ChooseDecodeGroups() noexcept {
     return DecodeGroupsScalar;
 }
 
-ToUtf8Function ChooseToUtf8() noexcept {
-#if defined(PERLOWAN_BASE64_AVX2)
-    if (HasAvx2()) return Win1252ToUtf8Avx2;
-#endif
-    return Win1252ToUtf8;
-}
-
 // Nearest integer to full / 4 * 3, a half going to the even neighbour.
 std::size_t ThreeQuartersRounded(std::size_t full) noexcept {
     std::size_t q = full * 3 / 4;
@@ -323,11 +177,10 @@ std::size_t ThreeQuartersRounded(std::size_t full) noexcept {
 
 // Decodes text in the code page; with `onlyAscii`, gives nothing as soon as it meets a character
 // outside ASCII. Raises 9 as Decode.
-std::optional<std::string> DecodeCodePageText(std::string_view text, bool onlyAscii,
-                                              const std::array<std::uint8_t, 256>& decodeTable,
-                                              const ShiftedValues& decodeShifted) {
+std::optional<std::string> DecodeCodePageText(std::string_view text, bool onlyAscii) {
+    const auto& decodeTable = kDecodeTable;
     const auto notAscii = [&](std::size_t from, std::size_t count) {
-        return onlyAscii && !IsAscii(text.substr(from, count));
+        return onlyAscii && !rt::IsAscii(text.substr(from, count));
     };
     const std::size_t n = text.size();
     if (n == 0) return std::string();
@@ -352,17 +205,19 @@ std::optional<std::string> DecodeCodePageText(std::string_view text, bool onlyAs
 
     // The result is assembled from pieces of decoded bytes small enough to stay in the cache, so
     // that its memory is written once. A piece of ASCII bytes is already UTF-8; other pieces go
-    // through the code page's forms, at most three bytes of UTF-8 per byte, with runs of ASCII
-    // copied eight bytes at a time. Both buffers leave room for the widest store past their end.
+    // through the runtime's code page conversion. The conversion is not fused with the decoding:
+    // it reads each piece once more, from the cache. The pieces live on the heap, the UTF-8 one
+    // only once a piece needs it; both leave room for the widest store past their end.
     constexpr std::size_t kGroupsPerPiece = 1024;
-    unsigned char raw[kGroupsPerPiece * 3 + 8];
-    char utf8[kGroupsPerPiece * 9 + 32];
+    const std::size_t pieceBytes = std::min(groups, kGroupsPerPiece) * 3 + 8;
+    const auto raw = std::make_unique_for_overwrite<unsigned char[]>(pieceBytes);
+    std::unique_ptr<char[]> utf8;
     std::string out;
     out.reserve(resultBytes);
     bool widened = false;
     const auto append = [&](std::size_t count) {
-        const std::string_view bytes(reinterpret_cast<const char*>(raw), count);
-        if (IsAscii(bytes)) {
+        const std::string_view bytes(reinterpret_cast<const char*>(raw.get()), count);
+        if (rt::IsAscii(bytes)) {
             out.append(bytes);
             return;
         }
@@ -370,22 +225,22 @@ std::optional<std::string> DecodeCodePageText(std::string_view text, bool onlyAs
             // Grown once: the bytes so far were ASCII, one byte each.
             widened = true;
             out.reserve(out.size() + 3 * (resultBytes - out.size()));
+            utf8 = std::make_unique_for_overwrite<char[]>(rt::Win1252ToUtf8Room(pieceBytes));
         }
-        static const ToUtf8Function toUtf8 = ChooseToUtf8();
-        const char* end = toUtf8(raw, count, utf8);
-        out.append(utf8, static_cast<std::size_t>(end - utf8));
+        const char* end = rt::Win1252ToUtf8(raw.get(), count, utf8.get());
+        out.append(utf8.get(), static_cast<std::size_t>(end - utf8.get()));
     };
     static const DecodeGroupsFunction decodeGroups = ChooseDecodeGroups();
     for (std::size_t g = 0; g < groups;) {
         const std::size_t count = std::min(groups - g, kGroupsPerPiece);
         if (notAscii(4 * g, 4 * count)) return std::nullopt;
-        decodeGroups(in + 4 * g, count, raw, decodeShifted);
+        decodeGroups(in + 4 * g, count, raw.get(), kDecodeShifted);
         g += count;
         append(count * 3);
     }
     // The closing group's bytes, then zero bytes up to the result's length.
     const std::size_t rest = resultBytes - groups * 3;
-    std::memset(raw, 0, rest);
+    std::memset(raw.get(), 0, rest);
     if (pad > 0) {
         const std::uint8_t* p = in + n - 4;
         const std::uint32_t c0 = decodeTable[p[0]], c1 = decodeTable[p[1]];
@@ -401,25 +256,10 @@ std::optional<std::string> DecodeCodePageText(std::string_view text, bool onlyAs
 
 }  // namespace
 
-cBase64::cBase64() {
-    for (std::size_t v = 0; v < 64; ++v) {
-        encodeTable_[v] = static_cast<std::uint8_t>(kAlphabet[v]);
-        decodeTable_[encodeTable_[v]] = static_cast<std::uint8_t>(v);
-    }
-    for (std::size_t v = 0; v < 4096; ++v)
-        encodePairs_[v] =
-            static_cast<std::uint16_t>(encodeTable_[v >> 6] | encodeTable_[v & 63] << 8);
-    for (std::size_t c = 0; c < 256; ++c) {
-        const std::uint32_t v = decodeTable_[c];
-        decodeShifted_[0][c] = v << 2;
-        decodeShifted_[1][c] = ((v >> 4) & 3) | ((v & 15) << 12);
-        decodeShifted_[2][c] = (((v >> 2) & 15) << 8) | ((v & 3) << 22);
-        decodeShifted_[3][c] = v << 16;
-    }
-}
+cBase64::cBase64() = default;
 
 std::string cBase64::Encode(std::string& ptStringToDecode) const {
-    if (IsAscii(ptStringToDecode))
+    if (rt::IsAscii(ptStringToDecode))
         return EncodeBytes({reinterpret_cast<const std::uint8_t*>(ptStringToDecode.data()),
                             ptStringToDecode.size()});
     const std::string bytes = rt::Utf8ToWin1252(ptStringToDecode);
@@ -433,7 +273,7 @@ std::string cBase64::EncodeBytes(std::span<const std::uint8_t> pbyIn) const {
     const std::uint8_t* in = pbyIn.data();
     char* o = out.data();
     const auto pair = [&](std::uint64_t twelveBits) -> std::uint64_t {
-        return encodePairs_[twelveBits & 0xFFF];
+        return kEncodePairs[twelveBits & 0xFFF];
     };
     std::size_t i = 0;
     // Six bytes (four 12-bit pieces) per round, read as one big-endian word.
@@ -452,14 +292,14 @@ std::string cBase64::EncodeBytes(std::span<const std::uint8_t> pbyIn) const {
     }
     if (rest == 1) {
         const std::uint8_t b0 = in[i];
-        o[0] = static_cast<char>(encodeTable_[b0 >> 2]);
-        o[1] = static_cast<char>(encodeTable_[(b0 & 3) << 4]);
+        o[0] = static_cast<char>(kEncodeTable[b0 >> 2]);
+        o[1] = static_cast<char>(kEncodeTable[(b0 & 3) << 4]);
         o[2] = o[3] = '=';
     } else if (rest == 2) {
         const std::uint8_t b0 = in[i], b1 = in[i + 1];
-        o[0] = static_cast<char>(encodeTable_[b0 >> 2]);
-        o[1] = static_cast<char>(encodeTable_[((b0 & 3) << 4) | (b1 >> 4)]);
-        o[2] = static_cast<char>(encodeTable_[(b1 & 15) << 2]);
+        o[0] = static_cast<char>(kEncodeTable[b0 >> 2]);
+        o[1] = static_cast<char>(kEncodeTable[((b0 & 3) << 4) | (b1 >> 4)]);
+        o[2] = static_cast<char>(kEncodeTable[(b1 & 15) << 2]);
         o[3] = '=';
     }
     return out;
@@ -469,8 +309,7 @@ std::string cBase64::Decode(std::string& ptText) const {
     // Base64 text is ASCII, which reads the same in the code page. Whether it is ASCII is checked
     // piece by piece along with the decoding, so that a long text is read from memory once; other
     // text is converted to the code page and decoded again.
-    std::optional<std::string> out = DecodeCodePageText(ptText, true, decodeTable_, decodeShifted_);
-    if (!out)
-        out = DecodeCodePageText(rt::Utf8ToWin1252(ptText), false, decodeTable_, decodeShifted_);
+    std::optional<std::string> out = DecodeCodePageText(ptText, true);
+    if (!out) out = DecodeCodePageText(rt::Utf8ToWin1252(ptText), false);
     return std::move(*out);
 }

@@ -1,11 +1,11 @@
 #include "cWebservice.h"
 
-#include <cstdio>
 #include <memory>
 #include <new>
 
 #include "Clock.h"
 #include "CodePage.h"
+#include "Debug.h"
 #include "Http.h"
 #include "RuntimeError.h"
 #include "Text.h"
@@ -31,33 +31,26 @@ std::size_t FindFrom(std::string_view text, std::string_view what, std::size_t f
     return text.find(what, from);
 }
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// FindFrom with letter case ignored, as if both texts were in lower case; the answer itself is
-// not copied, since it can be large.
+// FindFrom with letter case ignored; the answer itself is not copied, since it can be large.
 std::size_t FindIgnoringCase(std::string_view text, std::string_view what, std::size_t from) {
-    const std::string folded = rt::LCase(what);
-    if (folded.empty() || static_cast<unsigned char>(folded[0]) >= 0x80 || IsAsciiLetter(folded[0]))
-        return FindFrom(rt::LCase(text), folded, from);
     if (from >= text.size()) return std::string_view::npos;
-    // The first character is no letter: only its own byte can start a match, and a match starts
-    // on a character boundary, so comparing the folded window is comparing the folded texts.
-    for (std::size_t at = text.find(folded[0], from); at != std::string_view::npos;
-         at = text.find(folded[0], at + 1)) {
-        if (text.size() - at < folded.size()) break;
-        if (rt::LCase(text.substr(at, folded.size())) == folded) return at;
-    }
-    return std::string_view::npos;
+    return rt::FindText(text, what, from, rt::Compare::Text);
 }
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && rt::LCase(text.substr(0, prefix.size())) == prefix;
+    return rt::StartsWithText(text, prefix, rt::Compare::Text);
 }
 
-bool ContainsIgnoringCase(std::string_view text, std::string_view loweredWhat) {
-    return rt::LCase(text).find(loweredWhat) != std::string::npos;
+bool ContainsIgnoringCase(std::string_view text, std::string_view what) {
+    return rt::FindText(text, what, 0, rt::Compare::Text) != std::string_view::npos;
+}
+
+// "&#" + the code as four decimal digits + ";", written without the C library's locale.
+std::string CharacterReference(int code) {
+    std::string reference = "&#0000;";
+    for (std::size_t i = 5; i >= 2 && code > 0; --i, code /= 10)
+        reference[i] = static_cast<char>('0' + code % 10);
+    return reference;
 }
 
 std::string ErrorText(std::string_view routine, std::string_view description, std::int32_t number) {
@@ -227,8 +220,10 @@ bool cWebservice::CallWsMethod(const std::string& ptFunktion,
         }
     } catch (const rt::RuntimeError& e) {
         lastError_ = ErrorText("CallWsMethod", e.Description(), e.Number());
+        PERLOWAN_DEBUG("http", "call of " + ptFunktion + " ended: " + lastError_);
     } catch (const std::bad_alloc&) {
         lastError_ = ErrorText("CallWsMethod", rt::StandardDescription(7), 7);
+        PERLOWAN_DEBUG("http", "call of " + ptFunktion + " ended: " + lastError_);
     }
     return result;
 }
@@ -258,9 +253,11 @@ std::string cWebservice::mtParseResult(const std::string& ptAnswer, const std::s
         }
     } catch (const rt::RuntimeError& e) {
         lastError_ = ErrorText("mtParseResult", e.Description(), e.Number());
+        PERLOWAN_DEBUG("http", "result " + ptTag + " read as empty: " + lastError_);
         value.clear();
     } catch (const std::bad_alloc&) {
         lastError_ = ErrorText("mtParseResult", rt::StandardDescription(7), 7);
+        PERLOWAN_DEBUG("http", "result " + ptTag + " read as empty: " + lastError_);
         value.clear();
     }
     return value;
@@ -284,16 +281,14 @@ std::string cWebservice::Encode(const std::string& ptPara) {
             ++pos;
             continue;
         }
-        flushRun(pos);
+        const std::size_t start = pos;
         const int code = rt::UnicodeToWin1252(rt::DecodeUtf8(ptPara, pos));
+        // A character the code page lacks converts to its replacement "?", a code below 128, so
+        // the character itself stays, as ASCII does.
+        if (code < 0) continue;
+        flushRun(start);
         runStart = pos;
-        if (code < 0) {
-            builder.Add("?");
-            continue;
-        }
-        char reference[16];
-        std::snprintf(reference, sizeof reference, "&#%04d;", code);
-        builder.Add(reference);
+        builder.Add(CharacterReference(code));
     }
     flushRun(pos);
     return builder.ToString();

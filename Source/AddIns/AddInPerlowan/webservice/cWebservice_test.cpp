@@ -539,13 +539,17 @@ TEST(Webservice, CleanErrorAndLastError) {
 }
 
 TEST(Webservice, EncodeWritesNumericReferencesOfTheCodePage) {
+    // A character the code page lacks converts to "?", a code below 128: the character stays.
     const std::vector<std::pair<std::string, std::string>> rows = {
-        {"", ""},
-        {"abc <&> \"'", "abc <&> \"'"},
-        {"ä", "&#0228;"},
-        {"ÿ€", "&#0255;&#0128;"},
-        {"Ω", "?"},
-        {"a\xFFz", "a?z"},  // a byte that is no UTF-8 is no character of the code page either
+        /* 0 */ {"", ""},
+        /* 1 */ {"abc <&> \"'", "abc <&> \"'"},
+        /* 2 */ {"ä", "&#0228;"},
+        /* 3 */ {"ÿ€", "&#0255;&#0128;"},
+        /* 4 */ {"Ω", "Ω"},
+        /* 5 */ {"xΩä€\U0001F600?", "xΩ&#0228;&#0128;\U0001F600?"},
+        // A byte that is no UTF-8 reads as the replacement character, which stays.
+        /* 6 */ {"a\xFFz", "a\uFFFDz"},
+        /* 7 */ {"\u00A0Ж\u00A0", "&#0160;Ж&#0160;"},
     };
     cWebservice ws;
     for (std::size_t i = 0; i < rows.size(); ++i) {
