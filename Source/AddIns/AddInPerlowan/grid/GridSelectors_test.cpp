@@ -183,6 +183,19 @@ TEST_F(GridSelectorsTest, TheWheelScrollsThreeRowsPerNotchClampedAtBothEnds) {
     EXPECT_EQ(grd.TopRow(), 6);
 }
 
+TEST_F(GridSelectorsTest, AWheelPastTheSixteenBitFirstRowIsNotHandledAndRaisesNothing) {
+    WindowGrid(0, 10);
+    grd.SetRedraw(false);
+    for (int r = 0; r < 32800; ++r) grd.AddItem("a\tb");
+    grd.SetRedraw(true);
+    ASSERT_GT(grd.vscrGrid.Max(), 32767);
+    auto lines = CaptureDebug();
+    grd.SetTopRow(32766);
+    EXPECT_EQ(forms::input::Wheel(form, 200, 60, -120), 0);
+    EXPECT_EQ(grd.TopRow(), 32766);
+    EXPECT_EQ(lines->lines.size(), 1u);
+}
+
 TEST_F(GridSelectorsTest, WithoutTheVerticalBarTheWheelIsLeftToTheWindow) {
     WindowGrid(5, 10);
     ASSERT_FALSE(grd.vScrollbarVisible());

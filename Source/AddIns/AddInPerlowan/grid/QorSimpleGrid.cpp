@@ -466,7 +466,13 @@ std::int32_t QorSimpleGrid::WindowProc(std::int32_t, std::int32_t iMsg, std::int
     const int step = -(delta / platform::WHEEL_DELTA) * 3;
     if (step == 0) return 0;
     const int target = vscrGrid.Value() + step;
-    vscrGrid.SetValue(target > vscrGrid.Max() ? vscrGrid.Max() : target < 0 ? 0 : target);
+    try {
+        vscrGrid.SetValue(target > vscrGrid.Max() ? vscrGrid.Max() : target < 0 ? 0 : target);
+    } catch (const rt::RuntimeError& e) {
+        // A window procedure hands no error to whoever sent the message.
+        PERLOWAN_DEBUG("grid", "wheel: scroll failed: " + e.Description());
+        return 0;
+    }
     return 1;
 }
 
