@@ -1,12 +1,15 @@
 #include "HostApplication.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 #include "CodePage.h"
+#include "DateTime.h"
 #include "SampleTips.h"
 #include "Text.h"
 
@@ -145,13 +148,49 @@ std::string HostApplication::SettingFolderGet(std::int16_t kind) {
     return folder;
 }
 
-bool HostApplication::PerlowanUpload(const std::string&, const std::string&, std::string& tipsText,
-                                     std::string& errorText) {
+namespace {
+
+// A date as the add-in sends it, "ddMMyyyy"; nothing for any other text.
+std::optional<rt::Date> UploadDate(const std::string& text) {
+    if (text.size() != 8 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int day = std::stoi(text.substr(0, 2)), month = std::stoi(text.substr(2, 2)),
+              year = std::stoi(text.substr(4));
+    try {
+        const rt::Date date = rt::DateSerial(year, month, day);
+        if (rt::Day(date) != day || rt::Month(date) != month || year < 100) return std::nullopt;
+        return date;
+    } catch (const rt::RuntimeError&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool HostApplication::PerlowanUpload(const std::string& from, const std::string& until,
+                                     std::string& tipsText, std::string& errorText) {
     const TipsSource& source = settings_.tips;
+    // The sample tips belong to the period; the server refuses a period it cannot read.
+    auto samplesOfPeriod = [&]() -> std::optional<std::string> {
+        const auto first = UploadDate(from), last = UploadDate(until);
+        if (!first || !last) {
+            errorText = "Ungültiger Zeitraum: " + from + " - " + until;
+            return std::nullopt;
+        }
+        if (last->serial < first->serial) {
+            errorText = "Der Beginn " + from + " liegt nach dem Ende " + until + ".";
+            return std::nullopt;
+        }
+        return SampleTipsJson(*first, *last);
+    };
     switch (source.kind) {
-        case TipsSource::Kind::Sample:
-            tipsText = SampleTipsJson();
+        case TipsSource::Kind::Sample: {
+            const auto tips = samplesOfPeriod();
+            if (!tips) return false;
+            tipsText = *tips;
             return true;
+        }
         case TipsSource::Kind::File: {
             std::ifstream in(source.argument, std::ios::binary);
             if (!in) {
@@ -164,10 +203,13 @@ bool HostApplication::PerlowanUpload(const std::string&, const std::string&, std
         case TipsSource::Kind::Failure:
             errorText = source.argument;
             return false;
-        case TipsSource::Kind::Timeout:
-            tipsText = SampleTipsJson();
+        case TipsSource::Kind::Timeout: {
+            const auto tips = samplesOfPeriod();
+            if (!tips) return false;
+            tipsText = *tips;
             errorText = source.argument;
             return false;
+        }
     }
     return false;
 }

@@ -15,10 +15,10 @@ namespace telmora {
 // Where PerlowanUpload takes its answer from.
 struct TipsSource {
     enum class Kind {
-        Sample,   // the built-in sample tips, success
+        Sample,   // the sample tips of the period, success; a period it cannot read fails
         File,     // the contents of `argument` (a JSON file), success; a missing file fails
         Failure,  // failure with the error text `argument` and no tips
-        Timeout,  // failure with the error text `argument` ("... Timeout"), tips of the sample
+        Timeout,  // failure with the error text `argument` ("... Timeout"), the period's samples
     };
     Kind kind = Kind::Sample;
     std::string argument;
@@ -56,6 +56,7 @@ class HostApplication final : public rt::Dispatchable<HostApplication> {
     // The settings folder ending with "/", created when missing. Raises 5 for any other kind
     // than 3, 75 when the folder cannot be created.
     std::string SettingFolderGet(std::int16_t kind);
+    // `from` and `until` are "ddMMyyyy".
     bool PerlowanUpload(const std::string& from, const std::string& until, std::string& tipsText,
                         std::string& errorText);
     void ShowStatus(const std::string& text, bool flag);

@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -296,6 +297,24 @@ TEST_F(HostTest, AHostWithoutAddMenuHearsTheFailureAndGoesOn) {
     EXPECT_NE(failed, log.end());
 }
 
+TEST_F(HostTest, AStoppedAddInIsNotEndedAgainWhenTheHostCloses) {
+    Register();
+    telmora::TelmoraHost host(settings);
+    host.Load("Perlowan.cITelmora");
+    ASSERT_TRUE(host.Start());
+    ASSERT_TRUE(host.ClickMenu());
+    ASSERT_TRUE(host.Hide());
+    ASSERT_TRUE(host.Stop());
+    host.Unload();
+    std::vector<std::string> calls;
+    for (const std::string& line : host.App().CallLog())
+        if (line.starts_with("> ") || line.starts_with("Add-in ") || line == "Host closes")
+            calls.push_back(line);
+    EXPECT_EQ(calls, (std::vector<std::string>{"> AppInit(Object, False, \"\")",
+                                               "> AddInMenuClicked(\"mnuPerlowan\")",
+                                               "> AddInHide()", "> AppDeInit()"}));
+}
+
 TEST(HostApplication, LanguageStringsInBothLanguages) {
     telmora::HostSettings settings;
     telmora::HostApplication german(settings);
@@ -376,8 +395,65 @@ TEST(HostApplication, UploadAnswersFromItsSource) {
     EXPECT_FALSE(telmora::ParseTipsSource("file:", source));
 }
 
-TEST(SampleTips, ADozenFlatTipsWithEveryKeyAndMultiLineTexts) {
-    const std::string json = telmora::SampleTipsJson();
+// The tips of a period as the add-in's reader sees them: identifier and date of each.
+std::vector<std::pair<std::string, std::string>> TipsOf(const std::string& json) {
+    std::vector<std::pair<std::string, std::string>> tips;
+    for (std::size_t at = json.find("\"id\":\""); at != std::string::npos;
+         at = json.find("\"id\":\"", at + 1)) {
+        const std::size_t idStart = at + 6, idEnd = json.find('"', idStart);
+        const std::size_t timeStart = json.find("\"time\":\"", at) + 8;
+        tips.emplace_back(json.substr(idStart, idEnd - idStart), json.substr(timeStart, 10));
+    }
+    return tips;
+}
+
+TEST(SampleTips, OneTipADayOfThePeriodWithIdentifiersThatStay) {
+    struct Row {
+        rt::Date from, until;
+        std::size_t count;
+        const char* firstDay;
+        const char* lastDay;
+    };
+    const Row rows[] = {
+        /* 0 */ {rt::DateSerial(2016, 3, 5), rt::DateSerial(2016, 4, 4), 31, "05.03.2016",
+                 "04.04.2016"},
+        /* 1 */
+        {rt::DateSerial(2016, 2, 28), rt::DateSerial(2016, 3, 1), 3, "28.02.2016", "01.03.2016"},
+        /* 2 */
+        {rt::DateSerial(2016, 3, 5), rt::DateSerial(2016, 3, 5), 1, "05.03.2016", "05.03.2016"},
+        // A long period: the latest 60 days.
+        /* 3 */
+        {rt::DateSerial(2015, 1, 1), rt::DateSerial(2016, 3, 1), 60, "02.01.2016", "01.03.2016"},
+        /* 4 */ {rt::DateSerial(2016, 3, 6), rt::DateSerial(2016, 3, 5), 0, "", ""},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        const std::string json = telmora::SampleTipsJson(rows[i].from, rows[i].until);
+        const auto tips = TipsOf(json);
+        ASSERT_EQ(tips.size(), rows[i].count) << json;
+        if (tips.empty()) {
+            EXPECT_EQ(json, "[]");
+            continue;
+        }
+        EXPECT_EQ(tips.front().second, rows[i].firstDay);
+        EXPECT_EQ(tips.back().second, rows[i].lastDay);
+        std::set<std::string> ids;
+        for (const auto& tip : tips) EXPECT_TRUE(ids.insert(tip.first).second) << tip.first;
+    }
+    // An overlapping period gives the same identifiers for the same days.
+    const auto march =
+        TipsOf(telmora::SampleTipsJson(rt::DateSerial(2016, 3, 1), rt::DateSerial(2016, 3, 31)));
+    const auto later =
+        TipsOf(telmora::SampleTipsJson(rt::DateSerial(2016, 3, 20), rt::DateSerial(2016, 4, 10)));
+    ASSERT_EQ(march.size(), 31u);
+    ASSERT_EQ(later.size(), 22u);
+    for (std::size_t d = 0; d < 12; ++d) EXPECT_EQ(later[d], march[19 + d]);
+    EXPECT_EQ(march[0].first.substr(march[0].first.find('-')), "-20160301");
+}
+
+TEST(SampleTips, FlatTipsWithEveryKeyAndMultiLineTexts) {
+    const std::string json =
+        telmora::SampleTipsJson(rt::DateSerial(2016, 3, 1), rt::DateSerial(2016, 3, 12));
     ASSERT_TRUE(json.starts_with("[{") && json.ends_with("}]"));
     std::size_t objects = 1;
     for (std::size_t at = json.find("},{"); at != std::string::npos; at = json.find("},{", at + 1))
@@ -395,6 +471,37 @@ TEST(SampleTips, ADozenFlatTipsWithEveryKeyAndMultiLineTexts) {
     // The reader splits only at "},{" and does not nest: no brackets or braces inside values.
     EXPECT_EQ(json.find_first_of("[]{}", 1), 1u);
     EXPECT_EQ(json.substr(1, json.size() - 2).find_first_of("[]"), std::string::npos);
+}
+
+TEST(HostApplication, UploadAnswersForThePeriodItIsGiven) {
+    struct Row {
+        const char* source;
+        const char* from;
+        const char* until;
+        bool ok;
+        std::size_t tips;
+        const char* error;
+    };
+    const Row rows[] = {
+        /* 0 */ {"sample", "05032016", "04042016", true, 31, ""},
+        /* 1 */ {"timeout", "05032016", "06032016", false, 2, "Connection Timeout"},
+        /* 2 */ {"sample", "04042016", "05032016", false, 0, "liegt nach dem Ende"},
+        /* 3 */ {"sample", "31022016", "04042016", false, 0, "Ungültiger Zeitraum"},
+        /* 4 */ {"sample", "5.3.2016", "04042016", false, 0, "Ungültiger Zeitraum"},
+        /* 5 */ {"sample", "", "04042016", false, 0, "Ungültiger Zeitraum"},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        telmora::HostSettings settings;
+        ASSERT_TRUE(telmora::ParseTipsSource(rows[i].source, settings.tips));
+        auto app = std::make_shared<telmora::HostApplication>(settings);
+        std::vector<Variant> args{Variant(rows[i].from), Variant(rows[i].until), Variant(""),
+                                  Variant(""), Variant("")};
+        EXPECT_EQ(rt::CallByName(app, "PerlowanUpload", rt::CallType::Method, args),
+                  Variant(rows[i].ok));
+        EXPECT_EQ(TipsOf(args[3].ToString()).size(), rows[i].tips);
+        EXPECT_NE(args[4].ToString().find(rows[i].error), std::string::npos) << args[4].ToString();
+    }
 }
 
 // ---- the program, end to end

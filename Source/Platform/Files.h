@@ -32,9 +32,16 @@ class FileSystem {
         return bytes;
     }
     // Replaces the file atomically: a temporary file in the same folder, flushed to disk, renamed
-    // over the target. A failure leaves the old file untouched and raises 76 (missing folder),
-    // 70 (no permission), 61 (disk full) or 75. `ownerOnly` creates a new file readable and
-    // writable by its owner only; an existing file keeps its permissions.
+    // over the target. A path that is a symbolic link replaces the link's final target (the
+    // temporary file goes into the target's folder) and keeps the link. A failure leaves the old
+    // file untouched and raises 76 (missing folder), 70 (no permission, or a file without any
+    // write permission: read-only files are never written), 61 (disk full) or 75. `ownerOnly`
+    // creates a new file readable and writable by its owner only; an existing file keeps its
+    // permissions, and its owner and group where the system lets them be given back.
+    // A file that cannot be replaced so (a folder without write access, or a file of another
+    // user) but may be written is overwritten in place instead, after its new length was claimed;
+    // the debug area "files" says so. A successful replace removes the temporary files of earlier
+    // writes of the same file whose process has ended ("<name>.~<process>-XXXXXX", this user's).
     virtual void WriteAtomic(const std::string& path, std::string_view bytes,
                              bool ownerOnly = false) = 0;
 };

@@ -87,16 +87,6 @@ TEST_F(FilesTest, DeleteReturnsErrorNumbers) {
     EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
 }
 
-TEST_F(FilesTest, DeleteWithoutPermissionGives70) {
-    Make("kept", "x");
-    testsupport::AsUnprivilegedUser(dir_, [&] {
-        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_EQ(files_.Delete(PathOf("kept")), 70);
-        fs::permissions(dir_, fs::perms::owner_all);
-    });
-    EXPECT_TRUE(fs::exists(dir_ / "kept"));
-}
-
 TEST_F(FilesTest, ModifiedTimeHasNanosecondResolution) {
     Make("stamped", "x");
     const struct timespec times[2] = {{1700000000, 123456789}, {1700000000, 987654321}};
@@ -163,16 +153,6 @@ TEST_F(FilesTest, PermissionsOfNewAndExistingFiles) {
     EXPECT_EQ(ModeOf(PathOf("public")), 0640u);
     files_.WriteAtomic(PathOf("private"), "z");
     EXPECT_EQ(ModeOf(PathOf("private")), 0600u);
-}
-
-TEST_F(FilesTest, WriteWithoutPermissionGives70AndKeepsTheOldFile) {
-    Make("kept", "old");
-    testsupport::AsUnprivilegedUser(dir_, [&] {
-        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_EQ(ErrorOf([&] { files_.WriteAtomic(PathOf("kept"), "new"); }), 70);
-        fs::permissions(dir_, fs::perms::owner_all);
-    });
-    EXPECT_EQ(files_.ReadAll(PathOf("kept")), "old");
 }
 
 }  // namespace

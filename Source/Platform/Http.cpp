@@ -7,10 +7,12 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CodePage.h"
+#include "Debug.h"
 #include "HttpHead.h"
 #include "Text.h"
 
@@ -86,15 +88,25 @@ class CurlRequest final : public HttpRequest {
         sent_ = true;
         body_ = body;
         if (!Prepare()) {
+            PERLOWAN_DEBUG("http", "the request to " + url_ + " cannot be prepared");
             finished_ = true;
             return false;
         }
         lastProgress_ = SteadyClock::now();
-        Pump([this] { return head_.done; });
+        Pump([this] { return head_.done; }, std::nullopt);
+        if (!head_.done) {
+            Abort("no answer");
+            PERLOWAN_DEBUG("http", "no answer from " + url_ + ": " + failure_);
+        }
         return head_.done;
     }
 
     std::size_t Read(char* buffer, std::size_t size) override {
+        // Waiting ends one millisecond after the receive time-out, so that a caller counting
+        // whole milliseconds sees its time-out passed when it gets the bytes that arrived.
+        std::optional<SteadyClock::time_point> deadline;
+        if (timeouts_.receiveMs > 0)
+            deadline = SteadyClock::now() + std::chrono::milliseconds(timeouts_.receiveMs + 1);
         std::size_t filled = 0;
         while (filled < size) {
             if (pendingAt_ < pending_.size()) {
@@ -107,10 +119,24 @@ class CurlRequest final : public HttpRequest {
             pending_.clear();
             pendingAt_ = 0;
             if (!sent_ || finished_) break;
-            Pump([this] { return !pending_.empty(); });
-            if (pending_.empty()) break;
+            Pump([this] { return !pending_.empty(); }, deadline);
+            if (pending_.empty()) {
+                if (!finished_ && filled == 0) {
+                    Abort("nothing arrived within the time-out");
+                    PERLOWAN_DEBUG("http", "the answer of " + url_ + " stopped: " + failure_);
+                }
+                break;
+            }
         }
         return filled;
+    }
+
+    std::int64_t ContentLength() override {
+        curl_off_t length = -1;
+        if (easy_ == nullptr || !head_.done ||
+            curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+            return -1;
+        return length;
     }
 
     std::int32_t StatusCode() override { return head_.statusCode; }
@@ -175,43 +201,71 @@ class CurlRequest final : public HttpRequest {
     // Milliseconds without progress after which the current wait fails; 0 = no limit.
     std::int32_t IdleLimit() const {
         if (!connected_) return timeouts_.connectMs;
-        if (head_.statusCode == 0) {
+        if (!head_.done) {
             if (timeouts_.sendMs <= 0 || timeouts_.receiveMs <= 0) return 0;
             return std::max(timeouts_.sendMs, timeouts_.receiveMs);
         }
         return timeouts_.receiveMs;
     }
 
-    void Abort() {
+    // When sending and receiving the answer's head must be done, counted from the connection:
+    // a server that trickles its head keeps the connection busy but the call ends all the same.
+    std::optional<SteadyClock::time_point> HeadDeadline() const {
+        if (!connected_ || timeouts_.sendMs <= 0 || timeouts_.receiveMs <= 0) return std::nullopt;
+        return connectedAt_ +
+               std::chrono::milliseconds(std::max(timeouts_.sendMs, timeouts_.receiveMs));
+    }
+
+    void Abort(const char* why) {
         if (attached_) curl_multi_remove_handle(multi_, easy_);
+        if (failure_.empty()) failure_ = why;
         attached_ = false;
         finished_ = true;
     }
 
-    // Runs the transfer until `done` holds, the transfer ends, or a wait exceeds its time-out.
-    void Pump(const std::function<bool()>& done) {
+    // Runs the transfer until `done` holds, the transfer ends, a wait exceeds its time-out (the
+    // request fails), or `deadline` passes (the request goes on; the caller decides).
+    void Pump(const std::function<bool()>& done, std::optional<SteadyClock::time_point> deadline) {
         while (!finished_ && !done()) {
             int running = 0;
-            if (curl_multi_perform(multi_, &running) != CURLM_OK) {
-                Abort();
+            if (const CURLMcode rc = curl_multi_perform(multi_, &running); rc != CURLM_OK) {
+                Abort(curl_multi_strerror(rc));
                 break;
             }
             int queued = 0;
-            while (CURLMsg* msg = curl_multi_info_read(multi_, &queued))
-                if (msg->msg == CURLMSG_DONE) finished_ = true;
+            while (CURLMsg* msg = curl_multi_info_read(multi_, &queued)) {
+                if (msg->msg != CURLMSG_DONE) continue;
+                finished_ = true;
+                if (msg->data.result != CURLE_OK && failure_.empty())
+                    failure_ = curl_easy_strerror(msg->data.result);
+            }
             if (finished_ || done()) break;
-            int waitMs = 50;
-            if (const std::int32_t limit = IdleLimit(); limit > 0) {
-                const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                      SteadyClock::now() - lastProgress_)
-                                      .count();
-                if (idle >= limit) {
-                    Abort();
+            const auto now = SteadyClock::now();
+            if (!head_.done) {
+                if (const auto head = HeadDeadline(); head && now >= *head) {
+                    Abort("the answer's head did not arrive within the time-out");
                     break;
                 }
-                waitMs = static_cast<int>(std::min<long long>(waitMs, limit - idle));
             }
-            curl_multi_poll(multi_, nullptr, 0, std::max(waitMs, 1), nullptr);
+            if (deadline && now >= *deadline) break;
+            long long waitMs = 50;
+            if (const std::int32_t limit = IdleLimit(); limit > 0) {
+                const auto idle =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(now - lastProgress_)
+                        .count();
+                if (idle >= limit) {
+                    Abort("timed out");
+                    break;
+                }
+                waitMs = std::min<long long>(waitMs, limit - idle);
+            }
+            if (deadline)
+                waitMs = std::min<long long>(
+                    waitMs,
+                    std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - now).count() +
+                        1);
+            curl_multi_poll(multi_, nullptr, 0, static_cast<int>(std::max<long long>(waitMs, 1)),
+                            nullptr);
         }
     }
 
@@ -233,7 +287,7 @@ class CurlRequest final : public HttpRequest {
     static int OnConnected(void* self, char*, char*, int, int) {
         auto& r = *static_cast<CurlRequest*>(self);
         r.connected_ = true;
-        r.lastProgress_ = SteadyClock::now();
+        r.lastProgress_ = r.connectedAt_ = SteadyClock::now();
         return CURL_PREREQFUNC_OK;
     }
 
@@ -256,7 +310,8 @@ class CurlRequest final : public HttpRequest {
     curl_slist* headerList_ = nullptr;
     bool attached_ = false, sent_ = false, finished_ = false, connected_ = false;
     curl_off_t uploaded_ = 0;
-    SteadyClock::time_point lastProgress_;
+    SteadyClock::time_point lastProgress_, connectedAt_;
+    std::string failure_;  // why the transfer ended early, for the debug channel
     http::ResponseHead head_;
     std::string pending_;
     std::size_t pendingAt_ = 0;

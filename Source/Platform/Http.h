@@ -14,8 +14,10 @@ namespace platform {
 
 inline constexpr int kDefaultHttpPort = 80;
 
-// Milliseconds; 0 or less means no limit. Connect: establishing the connection. Send: each wait
-// while the request goes out. Receive: each wait for the next bytes of the answer.
+// Milliseconds; 0 or less means no limit. Connect: establishing the connection. Send: sending the
+// request and receiving the answer's status line and headers, together, counted from the
+// connection (the longer of send and receive counts there; a server that trickles its headers
+// does not extend it). Receive: each Read, which delivers what has arrived by then.
 struct HttpTimeouts {
     std::int32_t connectMs = 60000;
     std::int32_t sendMs = 60000;
@@ -31,9 +33,14 @@ class HttpRequest {
     // Sends the request with `body` and waits for the answer's status line and headers. False
     // when no answer arrived: refused, unreachable, timed out or closed without a status line.
     virtual bool Send(std::string_view body) = 0;
-    // Reads up to `size` bytes of the answer's body, waiting until that many arrived or the answer
-    // ended. 0 at the end, before a successful Send, and after a failure or a time-out.
+    // Reads up to `size` bytes of the answer's body, waiting until that many arrived, the answer
+    // ended, or the receive time-out passed since the call began: then it delivers what has
+    // arrived, or fails when nothing did. 0 at the end, before a successful Send, and after a
+    // failure or a time-out.
     virtual std::size_t Read(char* buffer, std::size_t size) = 0;
+    // The length of the body that the answer's headers announce; -1 when they announce none, or
+    // before the headers arrived.
+    virtual std::int64_t ContentLength() { return -1; }
     // The answer's status code; 0 while there is none.
     virtual std::int32_t StatusCode() = 0;
     // The reason text of the answer's status line ("OK", "Not Found"); "" while there is none.

@@ -162,7 +162,13 @@ void LoopbackHttpServer::Serve(int client) {
         if (!write(std::string_view(filler).substr(0, take))) return;
         left -= take;
     }
-    write(reply.tail);
+    if (!write(reply.tail)) return;
+    for (const std::string& piece : reply.pieces) {
+        const auto pieceAt =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(reply.pieceDelayMs);
+        while (!stop_ && std::chrono::steady_clock::now() < pieceAt) WaitFor(-1, 0);
+        if (!write(piece)) return;
+    }
     ::shutdown(client, SHUT_WR);
 }
 

@@ -23,11 +23,13 @@ struct RecordedRequest {
 };
 
 struct ScriptedReply {
-    std::string bytes;            // written first, as they are (status line, headers, body)
-    std::size_t fillerBytes = 0;  // then this many 'x'
-    std::string tail;             // then these
-    bool hang = false;            // write nothing; hold the connection until the client leaves
-    int delayMs = 0;              // wait before writing
+    std::string bytes;                // written first, as they are (status line, headers, body)
+    std::size_t fillerBytes = 0;      // then this many 'x'
+    std::string tail;                 // then these
+    std::vector<std::string> pieces;  // then each of these after waiting pieceDelayMs
+    int pieceDelayMs = 0;
+    bool hang = false;  // write nothing; hold the connection until the client leaves
+    int delayMs = 0;    // wait before writing
 };
 
 class LoopbackHttpServer {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "Debug.h"
 #include "Files.h"
 #include "RuntimeError.h"
 #include "Text.h"
@@ -123,8 +124,10 @@ class LinuxProfileStrings final : public ProfileStrings {
             const auto lines = SplitLines(bytes);
             const Found found = Find(lines, Trim(section), Trim(key));
             if (found.key) value = rt::Win1252ToUtf8(Unquote(lines[*found.key].value));
-        } catch (const rt::RuntimeError&) {
+        } catch (const rt::RuntimeError& e) {
             // A file that cannot be read gives the default.
+            PERLOWAN_DEBUG("profile", fileName + " cannot be read (" + e.Description() +
+                                          "): the default is returned");
         }
         if (rt::Len(value) > size - 1) value = rt::Left(value, size - 1);
         returned = value;
@@ -138,7 +141,9 @@ class LinuxProfileStrings final : public ProfileStrings {
         if (files.ModifiedTime(fileName)) {
             try {
                 bytes = files.ReadAll(fileName);
-            } catch (const rt::RuntimeError&) {
+            } catch (const rt::RuntimeError& e) {
+                PERLOWAN_DEBUG("profile", fileName + " cannot be read (" + e.Description() +
+                                              "): nothing is written");
                 return false;
             }
         }
@@ -164,7 +169,8 @@ class LinuxProfileStrings final : public ProfileStrings {
         }
         try {
             files.WriteAtomic(fileName, bytes, true);
-        } catch (const rt::RuntimeError&) {
+        } catch (const rt::RuntimeError& e) {
+            PERLOWAN_DEBUG("profile", fileName + " cannot be written: " + e.Description());
             return false;
         }
         return true;

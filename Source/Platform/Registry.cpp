@@ -12,9 +12,11 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "CodePage.h"
+#include "Debug.h"
 #include "Files.h"
 #include "RegistryFormat.h"
 #include "RuntimeError.h"
@@ -117,9 +119,12 @@ class FileRegistry final : public Registry {
         OpenHandle handle;
         if (long rc = Resolve(parent, 0, handle); rc != reg::Success) return rc;
         if (long rc = SplitPath(subKey, handle.path); rc != reg::Success) return rc;
-        Key root;
-        if (long rc = Load(handle.root, root); rc != reg::Success) return rc;
-        if (!Find(root, handle.path)) return reg::FileNotFound;
+        {
+            std::lock_guard lock(storesMutex_);
+            Key* root = nullptr;
+            if (long rc = Load(handle.root, root, false); rc != reg::Success) return rc;
+            if (!Find(*root, handle.path)) return reg::FileNotFound;
+        }
         handle.access = access;
         result = AddHandle(std::move(handle));
         return reg::Success;
@@ -133,6 +138,7 @@ class FileRegistry final : public Registry {
         const std::size_t parentDepth = handle.path.size();
         const std::uint32_t parentAccess = handle.access;
         if (long rc = SplitPath(subKey, handle.path); rc != reg::Success) return rc;
+        if (handle.path.size() > regfile::kMaxKeyDepth) return reg::InvalidParameter;
         bool created = false;
         const long rc = Modify(handle.root, [&](Key& root, bool& changed) {
             Key* key = &root;
@@ -306,25 +312,55 @@ class FileRegistry final : public Registry {
         return key;
     }
 
-    long Load(HKey root, Key& tree) {
+    // The parsed store of a root, from the cache when the file is still the one it was parsed
+    // from. Reads trust the file's identity (device, inode, size, change and modification
+    // times); a change (`verifyContent`, under the folder lock) also compares the content's hash,
+    // so that an update of another process is never lost to a look-alike file. The caller holds
+    // storesMutex_.
+    long Load(HKey root, Key*& tree, bool verifyContent) {
         const std::string path = StorePath(root);
+        CachedStore& store = stores_[path];
+        const std::optional<StoreStamp> before = StampOf(path);
+        const bool sameFile = store.valid && before && *before == store.stamp;
+        if (sameFile && (!verifyContent || !before->exists)) {
+            tree = &store.tree;
+            return reg::Success;
+        }
         std::string text;
         try {
             text = Files().ReadAll(path);
         } catch (const rt::RuntimeError& e) {
+            store.valid = false;
             if (e.Number() == rt::err::FileNotFound) {
-                tree = Key{};
+                store.tree = Key{};
+                store.stamp = StoreStamp{};
+                store.hash = 0;
+                store.valid = before && !before->exists;
+                tree = &store.tree;
                 return reg::Success;
             }
             tLastErrorDetail = "The registry file " + path + " cannot be read: " + e.Description();
             return reg::BadDb;
         }
+        const std::size_t hash = std::hash<std::string_view>{}(text);
+        if (sameFile && hash == store.hash) {
+            tree = &store.tree;
+            return reg::Success;
+        }
+        store.valid = false;
         std::string problem;
-        if (!regfile::Parse(text, tree, problem)) {
+        if (!regfile::Parse(text, store.tree, problem)) {
+            store.tree = Key{};
             tLastErrorDetail = "The registry file " + path + " is corrupt (" + problem +
                                "); it was left as it is.";
             return reg::BadDb;
         }
+        const std::optional<StoreStamp> after = StampOf(path);
+        // A file replaced while it was read is parsed again next time.
+        store.valid = before && after && *before == *after;
+        if (after) store.stamp = *after;
+        store.hash = hash;
+        tree = &store.tree;
         return reg::Success;
     }
 
@@ -332,15 +368,16 @@ class FileRegistry final : public Registry {
     long Read(HKey key, std::uint32_t needed, Action action) {
         OpenHandle handle;
         if (long rc = Resolve(key, needed, handle); rc != reg::Success) return rc;
-        Key root;
-        if (long rc = Load(handle.root, root); rc != reg::Success) return rc;
-        Key* target = Find(root, handle.path);
+        std::lock_guard lock(storesMutex_);
+        Key* root = nullptr;
+        if (long rc = Load(handle.root, root, false); rc != reg::Success) return rc;
+        Key* target = Find(*root, handle.path);
         if (!target) return reg::KeyDeleted;
         return action(*target);
     }
 
-    // Runs `action(root, changed)` on the freshly read tree under the folder lock and writes the
-    // tree back when the action succeeded and changed it.
+    // Runs `action(root, changed)` on the current tree under the folder lock and writes the tree
+    // back when the action succeeded and changed it.
     template <class Action>
     long Modify(HKey rootKey, Action action) {
         const std::string folder = Folder();
@@ -355,18 +392,29 @@ class FileRegistry final : public Registry {
                 "The registry folder " + folder + " cannot be locked: " + std::strerror(errno);
             return reg::IoFailed;
         }
-        Key root;
-        if (long rc = Load(rootKey, root); rc != reg::Success) return rc;
-        bool changed = false;
-        const long rc = action(root, changed);
-        if (rc != reg::Success || !changed) return rc;
+        std::lock_guard storesLock(storesMutex_);
+        Key* root = nullptr;
+        if (long rc = Load(rootKey, root, true); rc != reg::Success) return rc;
         const std::string path = StorePath(rootKey);
+        CachedStore& store = stores_[path];
+        bool changed = false;
+        const long rc = action(*root, changed);
+        if (!changed) return rc;
+        // From here on the tree in memory differs from the file until the file is written.
+        store.valid = false;
+        if (rc != reg::Success) return rc;
+        const std::string text = regfile::Serialize(*root, RootName(rootKey));
         try {
-            Files().WriteAtomic(path, regfile::Serialize(root, RootName(rootKey)), true);
+            Files().WriteAtomic(path, text, true);
         } catch (const rt::RuntimeError& e) {
             tLastErrorDetail =
                 "The registry file " + path + " cannot be written: " + e.Description();
             return reg::IoFailed;
+        }
+        if (const std::optional<StoreStamp> stamp = StampOf(path)) {
+            store.stamp = *stamp;
+            store.hash = std::hash<std::string_view>{}(text);
+            store.valid = stamp->exists;
         }
         return reg::Success;
     }
@@ -401,8 +449,43 @@ class FileRegistry final : public Registry {
         });
     }
 
+    // One version of a store file: every replace makes a new file.
+    struct StoreStamp {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        std::int64_t modified = 0, changed = 0;
+        bool operator==(const StoreStamp&) const = default;
+    };
+    struct CachedStore {
+        bool valid = false;
+        StoreStamp stamp;
+        std::size_t hash = 0;
+        Key tree;
+    };
+
+    // Nothing when the file's state cannot be told (then nothing is cached).
+    static std::optional<StoreStamp> StampOf(const std::string& path) {
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0) {
+            if (errno == ENOENT) return StoreStamp{};
+            PERLOWAN_DEBUG("registry", "the registry file " + path + " cannot be examined (" +
+                                           std::strerror(errno) + "): it is not kept in memory");
+            return std::nullopt;
+        }
+        return StoreStamp{true,
+                          st.st_dev,
+                          st.st_ino,
+                          st.st_size,
+                          st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec,
+                          st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec};
+    }
+
     std::string folder_;
     FileTime (*now_)();
+    std::mutex storesMutex_;  // the cached stores; held for a whole read or change
+    std::map<std::string, CachedStore> stores_;
     std::mutex mutex_;
     std::map<HKey, OpenHandle> handles_;
     HKey nextHandle_ = 0x1000;

@@ -7,10 +7,11 @@
 //
 // The Linux implementation keeps one human-readable file per root key in the registry folder:
 // $PERLOWAN_REGISTRY_DIR when set, else $XDG_DATA_HOME/perlowan/registry, else
-// ~/.local/share/perlowan/registry. Every change locks the folder, re-reads the file and replaces
-// it atomically, so several processes may write at once without losing an update. A file that
-// cannot be read or parsed makes every call on its root fail with BadDb; the file is never
-// overwritten then.
+// ~/.local/share/perlowan/registry. Every change locks the folder, takes the file's current state
+// and replaces it atomically, so several processes may write at once without losing an update.
+// The parsed file is kept between calls and read again only when the file changed (reads look at
+// its identity, size and times; changes also compare its content). A file that cannot be read or
+// parsed makes every call on its root fail with BadDb; the file is never overwritten then.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
+#include <deque>
+#include <unordered_set>
 
 #include "CodePage.h"
 #include "Text.h"
@@ -40,7 +41,7 @@ std::string EscapeKeyName(std::string_view name) {
     std::string out;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f || c == '%' || c == ']') {
+        if (byte < 0x20 || byte == 0x7f || c == '%' || c == ']' || c == '\\') {
             out += '%';
             AppendHexByte(out, byte);
         } else {
@@ -335,10 +336,88 @@ std::string Serialize(const Key& root, std::string_view rootName) {
     return out;
 }
 
+namespace {
+
+// A key while the text is read. Levels that the previous key line shares are reused; every other
+// level gets a node of its own, and nodes of the same name meet again when the children are
+// sorted at the end. So reading takes O(n log n) whatever order the lines come in.
+struct Node {
+    std::string name;
+    std::string folded;
+    FileTime lastWrite;
+    std::vector<Value> values;
+    std::vector<Node*> children;
+    std::size_t line = 0;    // where the key was first named
+    std::size_t listed = 0;  // the line of its own key line; 0 while it has none
+};
+
+// Folding that skips the general case conversion for ASCII names.
+void FoldInto(std::string_view name, std::string& out) {
+    out.assign(name);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            out = Fold(name);
+            return;
+        }
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+// Sorts the children and joins those of the same name into the first one named; false with the
+// line of the second key line when both have one.
+bool Settle(Node& node, std::size_t& twiceAt) {
+    const auto byName = [](const Node* a, const Node* b) { return a->folded < b->folded; };
+    // Stores as written list every key's subkeys in order already.
+    if (!std::is_sorted(node.children.begin(), node.children.end(), byName))
+        std::stable_sort(node.children.begin(), node.children.end(), byName);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < node.children.size(); ++i) {
+        Node* child = node.children[i];
+        if (kept > 0 && node.children[kept - 1]->folded == child->folded) {
+            Node& first = *node.children[kept - 1];
+            if (first.listed && child->listed) {
+                twiceAt = std::max(first.listed, child->listed);
+                return false;
+            }
+            if (child->listed) {
+                first.listed = child->listed;
+                first.lastWrite = child->lastWrite;
+                first.values = std::move(child->values);
+            }
+            first.children.insert(first.children.end(), child->children.begin(),
+                                  child->children.end());
+            continue;
+        }
+        node.children[kept++] = child;
+    }
+    node.children.resize(kept);
+    for (Node* child : node.children)
+        if (!Settle(*child, twiceAt)) return false;
+    return true;
+}
+
+Key ToKey(Node& node) {
+    Key key;
+    key.name = std::move(node.name);
+    key.folded = std::move(node.folded);
+    key.lastWrite = node.lastWrite;
+    key.values = std::move(node.values);
+    key.subKeys.reserve(node.children.size());
+    for (Node* child : node.children) key.subKeys.push_back(ToKey(*child));
+    return key;
+}
+
+}  // namespace
+
 bool Parse(std::string_view text, Key& root, std::string& problem) {
     root = Key{};
-    std::set<std::string> listed;
-    Key* current = nullptr;
+    std::deque<Node> nodes;
+    Node& top = nodes.emplace_back();
+    // The previous key line: its raw levels and their nodes.
+    std::vector<std::string_view> previousLevels, levels;
+    std::vector<Node*> previousNodes;
+    std::unordered_set<std::string> valueNames;
+    Node* current = nullptr;
     std::size_t lineNumber = 0;
     std::size_t start = 0;
     const auto fail = [&](const char* cause) {
@@ -361,25 +440,43 @@ bool Parse(std::string_view text, Key& root, std::string& problem) {
             while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
             FileTime time;
             if (!ParseTime(rest, time)) return fail("key line without a valid time");
-            Key* key = &root;
-            std::string fullFolded;
-            std::size_t levelStart = 0;
-            while (!path.empty() && levelStart <= path.size()) {
+            levels.clear();
+            for (std::size_t levelStart = 0; !path.empty() && levelStart <= path.size();) {
                 std::size_t levelEnd = path.find('\\', levelStart);
                 if (levelEnd == std::string_view::npos) levelEnd = path.size();
-                std::string name;
-                if (!UnescapeKeyName(path.substr(levelStart, levelEnd - levelStart), name) ||
-                    name.empty())
-                    return fail("bad key name");
-                Key* sub = FindSubKey(*key, name);
-                key = sub ? sub : &AddSubKey(*key, name, time);
-                fullFolded += '\\' + key->folded;
+                levels.push_back(path.substr(levelStart, levelEnd - levelStart));
                 levelStart = levelEnd + 1;
+                if (levels.size() > kMaxKeyDepth) return fail("key path too deep");
             }
-            if (!listed.insert(fullFolded).second) return fail("key listed twice");
-            key->name = key == &root ? std::string() : key->name;
-            key->lastWrite = time;
-            current = key;
+            std::size_t shared = 0;
+            while (shared < levels.size() && shared < previousLevels.size() &&
+                   levels[shared] == previousLevels[shared])
+                ++shared;
+            previousNodes.resize(levels.size());
+            Node* node = shared == 0 ? &top : previousNodes[shared - 1];
+            for (std::size_t i = shared; i < levels.size(); ++i) {
+                Node& child = nodes.emplace_back();
+                const std::string_view level = levels[i];
+                if (level.find('%') == std::string_view::npos)
+                    child.name.assign(level);
+                else if (!UnescapeKeyName(level, child.name))
+                    return fail("bad key name");
+                if (child.name.empty()) return fail("bad key name");
+                FoldInto(child.name, child.folded);
+                child.lastWrite = time;
+                child.line = lineNumber;
+                node->children.push_back(&child);
+                node = previousNodes[i] = &child;
+            }
+            previousLevels.swap(levels);
+            if (node->listed) return fail("key listed twice");
+            node->listed = lineNumber;
+            node->lastWrite = time;
+            current = node;
+            if (valueNames.bucket_count() > 64)
+                std::unordered_set<std::string>().swap(valueNames);
+            else
+                valueNames.clear();
             continue;
         }
         if (line[0] == '@' || line[0] == '"') {
@@ -392,13 +489,22 @@ bool Parse(std::string_view text, Key& root, std::string& problem) {
             }
             if (pos >= line.size() || line[pos] != '=') return fail("value without \"=\"");
             if (!ParseValueData(line.substr(pos + 1), value)) return fail("bad value data");
-            if (FindValue(*current, value.name)) return fail("value listed twice");
-            value.folded = Fold(value.name);
+            FoldInto(value.name, value.folded);
+            if (!current->values.empty()) {
+                if (current->values.size() == 1) valueNames.insert(current->values[0].folded);
+                if (!valueNames.insert(value.folded).second) return fail("value listed twice");
+            }
             current->values.push_back(std::move(value));
             continue;
         }
         return fail("unrecognised line");
     }
+    std::size_t twiceAt = 0;
+    if (!Settle(top, twiceAt)) {
+        lineNumber = twiceAt;
+        return fail("key listed twice");
+    }
+    root = ToKey(top);
     return true;
 }
 

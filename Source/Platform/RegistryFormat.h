@@ -10,9 +10,10 @@
 //   "Number"=dword:00000102
 //   "Other"=hex(7):41,00,00
 //
-// Key lines carry the full path and the last-write time (UTC); "%", "]" and control characters
-// in key names are written as %XX. Text data is UTF-8 in quotes with \\ \" \n \r \t \xHH escapes
-// (bytes that are not UTF-8 as \xHH). Subkeys follow in enumeration order, values in theirs.
+// Key lines carry the full path and the last-write time (UTC); "%", "]", "\" and control
+// characters in key names are written as %XX, so every name reads back byte for byte. Text data
+// is UTF-8 in quotes with \\ \" \n \r \t \xHH escapes (bytes that are not UTF-8 as \xHH).
+// Subkeys follow in enumeration order, values in theirs.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,9 @@
 #include "FileTime.h"
 
 namespace platform::regfile {
+
+// Levels of a key path at most; deeper keys are neither created nor read.
+inline constexpr std::size_t kMaxKeyDepth = 512;
 
 struct Value {
     std::string name;

@@ -1,6 +1,11 @@
 #include "DateTime.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "Clock.h"
 #include "RuntimeError.h"
@@ -207,7 +212,10 @@ std::string DateTimeText(Date d) {
     return ShortDateText(d) + " " + time;
 }
 
-bool TryParseDate(std::string_view text, Date& out) {
+namespace {
+
+// The region's short form: three numbers with one of the separators ".", "/" or "-".
+bool TryParseShortDate(std::string_view text, Date& out) {
     // Blanks around the date are allowed; anything else must be the three numbers.
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -256,6 +264,256 @@ bool TryParseDate(std::string_view text, Date& out) {
     if (day.value < 1 || day.value > DaysInMonth(y, month.value)) return false;
     out = DateSerial(y, month.value, day.value);
     return true;
+}
+
+// ---- the other common forms: day and month alone, month names, weekday, time of day
+
+struct Token {
+    enum class Kind { Number, Word, Separators, Colon } kind;
+    std::string text;  // words in lower case; separator runs as written
+    Field number;
+};
+
+// Numbers, words (letters, umlauts and other non-ASCII characters), runs of the separators
+// ". / - ," and blanks, and ":"; nothing for any other character.
+std::optional<std::vector<Token>> Tokens(std::string_view text) {
+    std::vector<Token> tokens;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        auto kindOf = [](unsigned char ch) {
+            if (ch >= '0' && ch <= '9') return 0;
+            if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch >= 0x80) return 1;
+            if (ch == '.' || ch == '/' || ch == '-' || ch == ',' || ch == ' ') return 2;
+            if (ch == ':') return 3;
+            return -1;
+        };
+        const int kind = kindOf(c);
+        if (kind < 0) return std::nullopt;
+        std::size_t end = i + 1;
+        if (kind != 3)
+            while (end < text.size() && kindOf(static_cast<unsigned char>(text[end])) == kind)
+                ++end;
+        Token token{static_cast<Token::Kind>(kind), std::string(text.substr(i, end - i)), {}};
+        if (token.kind == Token::Kind::Number) {
+            if (token.text.size() > 4) return std::nullopt;
+            token.number = {std::stoi(token.text), static_cast<int>(token.text.size())};
+        } else if (token.kind == Token::Kind::Word) {
+            for (char& ch : token.text)
+                if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+            // Capital umlauts as small ones: "MÄRZ" is "märz".
+            for (std::size_t at = token.text.find('\xC3');
+                 at != std::string::npos && at + 1 < token.text.size();
+                 at = token.text.find('\xC3', at + 1)) {
+                char& second = token.text[at + 1];
+                if (second == '\x84' || second == '\x96' || second == '\x9C')
+                    second = static_cast<char>(second + 0x20);
+            }
+        }
+        tokens.push_back(std::move(token));
+        i = end;
+    }
+    return tokens;
+}
+
+// Month names in German and English, full and abbreviated; 0 for any other word.
+int MonthOfName(std::string_view word) {
+    if (word.ends_with('.')) word.remove_suffix(1);
+    static constexpr std::pair<std::string_view, int> kNames[] = {
+        {"januar", 1},    {"jänner", 1}, {"january", 1},   {"jan", 1},      {"februar", 2},
+        {"february", 2},  {"feb", 2},    {"märz", 3},      {"maerz", 3},    {"march", 3},
+        {"mär", 3},       {"mrz", 3},    {"mar", 3},       {"april", 4},    {"apr", 4},
+        {"mai", 5},       {"may", 5},    {"juni", 6},      {"june", 6},     {"jun", 6},
+        {"juli", 7},      {"july", 7},   {"jul", 7},       {"august", 8},   {"aug", 8},
+        {"september", 9}, {"sept", 9},   {"sep", 9},       {"oktober", 10}, {"october", 10},
+        {"okt", 10},      {"oct", 10},   {"november", 11}, {"nov", 11},     {"dezember", 12},
+        {"december", 12}, {"dez", 12},   {"dec", 12}};
+    for (const auto& [name, month] : kNames)
+        if (word == name) return month;
+    return 0;
+}
+
+bool IsWeekdayName(std::string_view word) {
+    static constexpr std::string_view kNames[] = {
+        "montag",    "dienstag", "mittwoch", "donnerstag", "freitag", "samstag",
+        "sonnabend", "sonntag",  "mo",       "di",         "mi",      "do",
+        "fr",        "sa",       "so",       "monday",     "tuesday", "wednesday",
+        "thursday",  "friday",   "saturday", "sunday",     "mon",     "tue",
+        "wed",       "thu",      "fri",      "sat",        "sun"};
+    for (const auto name : kNames)
+        if (word == name) return true;
+    return false;
+}
+
+// A separator run without its blanks.
+std::string Core(const Token& separators) {
+    std::string core;
+    for (char c : separators.text)
+        if (c != ' ') core += c;
+    return core;
+}
+
+// Year, month and day of the parts; false when they make no date.
+bool MakeDate(Field year, int month, Field day, Date& out) {
+    if (year.digits == 3 || day.digits > 2) return false;
+    const int y = year.digits <= 2 ? WindowYear(year.value) : year.value;
+    if (y < 100 || y > 9999 || month < 1 || month > 12) return false;
+    if (day.value < 1 || day.value > DaysInMonth(y, month)) return false;
+    out = DateSerial(y, month, day.value);
+    return true;
+}
+
+bool TryParseOtherDateForm(std::string_view text, Date& out) {
+    auto parsed = Tokens(text);
+    if (!parsed) return false;
+    std::vector<Token>& tokens = *parsed;
+    auto trimSeparators = [&] {
+        while (!tokens.empty() && tokens.front().kind == Token::Kind::Separators &&
+               Core(tokens.front()).empty())
+            tokens.erase(tokens.begin());
+        while (!tokens.empty() && tokens.back().kind == Token::Kind::Separators &&
+               Core(tokens.back()).empty())
+            tokens.pop_back();
+    };
+    trimSeparators();
+
+    // A weekday in front: "Samstag, 5. März 2016".
+    if (!tokens.empty() && tokens.front().kind == Token::Kind::Word &&
+        IsWeekdayName(tokens.front().text)) {
+        tokens.erase(tokens.begin());
+        if (!tokens.empty() && tokens.front().kind == Token::Kind::Separators) {
+            const std::string core = Core(tokens.front());
+            if (!core.empty() && core != "," && core != ".") return false;
+            tokens.erase(tokens.begin());
+        }
+    }
+
+    // A time of day at the end: "H:mm" or "H:mm:ss" after a blank.
+    double timePart = 0;
+    if (const auto colon =
+            std::find_if(tokens.begin(), tokens.end(),
+                         [](const Token& t) { return t.kind == Token::Kind::Colon; });
+        colon != tokens.end()) {
+        const std::size_t at = static_cast<std::size_t>(colon - tokens.begin());
+        if (at < 2 || tokens[at - 1].kind != Token::Kind::Number ||
+            tokens[at - 2].kind != Token::Kind::Separators || !Core(tokens[at - 2]).empty())
+            return false;
+        std::vector<int> parts;
+        for (std::size_t i = at - 1; i < tokens.size(); i += 2) {
+            if (tokens[i].kind != Token::Kind::Number || tokens[i].number.digits > 2) return false;
+            parts.push_back(tokens[i].number.value);
+            if (i + 1 < tokens.size() && tokens[i + 1].kind != Token::Kind::Colon) return false;
+        }
+        if (parts.size() < 2 || parts.size() > 3 || parts[0] > 23 || parts[1] > 59 ||
+            (parts.size() == 3 && parts[2] > 59))
+            return false;
+        timePart = TimeSerial(parts[0], parts[1], parts.size() == 3 ? parts[2] : 0).serial;
+        tokens.resize(at - 2);
+    }
+
+    // What is left alternates between parts and separator runs.
+    std::vector<const Token*> parts;
+    std::vector<std::string> cores;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const bool shouldBePart = i % 2 == 0;
+        if ((tokens[i].kind != Token::Kind::Separators) != shouldBePart) return false;
+        if (shouldBePart)
+            parts.push_back(&tokens[i]);
+        else
+            cores.push_back(Core(tokens[i]));
+    }
+    if (parts.empty()) return false;
+    // A run at the end: only the "." of "05.03." or "5. März 2016.".
+    if (cores.size() == parts.size()) {
+        if (cores.back() != ".") return false;
+        cores.pop_back();
+    }
+    for (const std::string& core : cores)
+        if (core.size() > 1 && core != ".,") return false;
+
+    std::vector<Field> numbers;
+    int month = 0;
+    std::size_t monthAt = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i]->kind == Token::Kind::Number) {
+            numbers.push_back(parts[i]->number);
+        } else {
+            if (month != 0) return false;
+            month = MonthOfName(parts[i]->text);
+            if (month == 0) return false;
+            monthAt = i;
+        }
+    }
+    const Field thisYear{Year(Today()), 4};
+    Field year, day;
+    using Order = RegionalDateSettings::Order;
+    const Order order = CurrentRegion().order;
+    if (month == 0) {
+        // Numbers alone keep the region's order and one separator: "05.03", "3/5", "03.2016".
+        const std::string& separator = cores.empty() ? std::string() : cores.front();
+        if (separator != "." && separator != "/" && separator != "-") return false;
+        for (const std::string& core : cores)
+            if (core != separator) return false;
+        if (numbers.size() == 3) {
+            Field m;
+            if (numbers[0].digits == 4 || order == Order::YearMonthDay)
+                year = numbers[0], m = numbers[1], day = numbers[2];
+            else if (order == Order::DayMonthYear)
+                day = numbers[0], m = numbers[1], year = numbers[2];
+            else
+                m = numbers[0], day = numbers[1], year = numbers[2];
+            if (m.digits > 2) return false;
+            month = m.value;
+        } else if (numbers.size() == 2) {
+            Field m;
+            if (numbers[0].digits == 4)
+                year = numbers[0], m = numbers[1], day = {1, 1};
+            else if (numbers[1].digits == 4)
+                m = numbers[0], year = numbers[1], day = {1, 1};
+            else if (order == Order::DayMonthYear)
+                day = numbers[0], m = numbers[1], year = thisYear;
+            else
+                m = numbers[0], day = numbers[1], year = thisYear;
+            if (m.digits > 2) return false;
+            month = m.value;
+        } else {
+            return false;
+        }
+    } else {
+        const std::size_t before = monthAt, after = parts.size() - monthAt - 1;
+        if (before == 1 && after == 1) {
+            // "5. März 2016", "5-Mar-16"; "2016-Mar-05" with the year first.
+            if (numbers[0].digits == 4)
+                year = numbers[0], day = numbers[1];
+            else
+                day = numbers[0], year = numbers[1];
+        } else if (before == 1 && after == 0) {
+            // "5. März" this year; "2016 März" its first day.
+            if (numbers[0].digits == 4)
+                year = numbers[0], day = {1, 1};
+            else
+                day = numbers[0], year = thisYear;
+        } else if (before == 0 && after == 2) {
+            day = numbers[0], year = numbers[1];  // "March 5, 2016"
+        } else if (before == 0 && after == 1) {
+            // "März 2016" its first day; "March 5" this year.
+            if (numbers[0].digits == 4)
+                year = numbers[0], day = {1, 1};
+            else
+                day = numbers[0], year = thisYear;
+        } else {
+            return false;
+        }
+    }
+    Date date;
+    if (!MakeDate(year, month, day, date)) return false;
+    out = Date{date.serial + timePart};
+    return true;
+}
+
+}  // namespace
+
+bool TryParseDate(std::string_view text, Date& out) {
+    return TryParseShortDate(text, out) || TryParseOtherDateForm(text, out);
 }
 
 Date DateFromText(std::string_view text) {

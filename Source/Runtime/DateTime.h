@@ -37,9 +37,18 @@ std::string ShortDateText(Date d);
 // "HH:mm:ss" when there is one; only the time for a value on 30 December 1899 with a time.
 std::string DateTimeText(Date d);
 
-// Text to date under the regional settings. Accepts the short format's order with ".", "/" or
-// "-" as separators, two-digit years (00-29 -> 2000s, 30-99 -> 1900s) and ISO year-month-day;
-// rejects everything else, the empty text included.
+// Text to date under the regional settings, accepting the common forms a user types:
+//  - three numbers in the short format's order with ".", "/" or "-" (one of them throughout,
+//    blanks after it allowed), two-digit years (00-29 -> 2000s, 30-99 -> 1900s), ISO
+//    year-month-day: "05.03.2016", "5.3.16", "5. 3. 2016", "3/5/2016" (en_US), "2016-03-05";
+//  - day and month alone in the region's order, in the current year: "05.03", "05.03.", "3/5";
+//    month and four-digit year, the month's first day: "03.2016", "3/2016";
+//  - a month name, German or English, full or abbreviated, in every region: "5. März 2016",
+//    "5 Mrz 16", "05-Mar-2016", "March 5, 2016", "5. März" (current year), "März 2016" (first
+//    day);
+//  - a weekday name in front ("Samstag, 5. März 2016") and a time "H:mm" or "H:mm:ss" after a
+//    blank at the end, which becomes the value's time of day.
+// Rejects everything else: the empty text, a time alone, days that the month does not have.
 bool TryParseDate(std::string_view text, Date& out);
 // Raises 13 when TryParseDate rejects the text.
 Date DateFromText(std::string_view text);

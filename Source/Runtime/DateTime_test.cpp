@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
+
 #include "Clock.h"
 #include "RuntimeError.h"
 
@@ -209,6 +212,9 @@ struct ParseRow {
 };
 
 void CheckParse(const ParseRow* rows, std::size_t count) {
+    // Forms without a year take the current one.
+    rt::ScopedRole<rt::Clock> clock{
+        std::make_shared<rt::ManualClock>(rt::LocalDateTime{2016, 7, 14, 9, 0, 0})};
     for (std::size_t i = 0; i < count; ++i) {
         SCOPED_TRACE(testing::Message() << i << ": '" << rows[i].text << "'");
         Date got{-12345};  // sentinel: a rejected text leaves it alone
@@ -226,7 +232,7 @@ void CheckParse(const ParseRow* rows, std::size_t count) {
             continue;
         }
         const Ymd e = rows[i].expected;
-        EXPECT_EQ(got, DateSerial(e.year, e.month, e.day));
+        EXPECT_EQ(std::floor(got.serial), DateSerial(e.year, e.month, e.day).serial);
         EXPECT_EQ(rt::DateFromText(rows[i].text), got);
     }
 }
@@ -251,10 +257,10 @@ TEST(DateTime, ParsingUnderGermanSettings) {
         /* 14 */ {"29.02.2026", false, {}},
         /* 15 */ {"29.02.1900", false, {}},
         /* 16 */ {"05.12.2026x", false, {}},
-        /* 17 */ {"05.12.2026 10:00", false, {}},
-        /* 18 */ {"12/31/2026", false, {}},  // month 31 in the region's order
-        /* 19 */ {"05.12", false, {}},
-        /* 20 */ {"05.12.", false, {}},
+        /* 17 */ {"05.12.2026 10:00", true, {2026, 12, 5}},  // the time is told apart below
+        /* 18 */ {"12/31/2026", false, {}},                  // month 31 in the region's order
+        /* 19 */ {"05.12", true, {2016, 12, 5}},             // this year
+        /* 20 */ {"05.12.", true, {2016, 12, 5}},
         /* 21 */ {"05.12/2026", false, {}},  // mixed separators
         /* 22 */ {"00.12.2026", false, {}},
         /* 23 */ {"05.13.2026", false, {}},
@@ -265,6 +271,31 @@ TEST(DateTime, ParsingUnderGermanSettings) {
         /* 28 */ {"-5.12.2026", false, {}},
         /* 29 */ {"05..2026", false, {}},
         /* 30 */ {"05.12.0099", false, {}},
+        /* 31 */ {"5. März 2016", true, {2016, 3, 5}},
+        /* 32 */ {"5. MÄRZ 2016", true, {2016, 3, 5}},
+        /* 33 */ {"5 Mrz 16", true, {2016, 3, 5}},
+        /* 34 */ {"05-Mär-2016", true, {2016, 3, 5}},
+        /* 35 */ {"Samstag, 5. März 2016", true, {2016, 3, 5}},
+        /* 36 */ {"5. März", true, {2016, 3, 5}},
+        /* 37 */ {"März 2016", true, {2016, 3, 1}},
+        /* 38 */ {"03.2016", true, {2016, 3, 1}},
+        /* 39 */ {"5. 3. 2016", true, {2016, 3, 5}},
+        /* 40 */ {"March 5, 2016", true, {2016, 3, 5}},  // English names in every region
+        /* 41 */ {"31. Februar 2016", false, {}},
+        /* 42 */ {"5. Mätz 2016", false, {}},
+        /* 43 */ {"5. März März", false, {}},
+        /* 44 */ {"März", false, {}},
+        /* 45 */ {"2016", false, {}},
+        /* 46 */ {"5.3/2016", false, {}},
+        /* 47 */ {"05.12.2026 25:00", false, {}},
+        /* 48 */ {"05.12.2026 10:00:00:00", false, {}},
+        /* 49 */ {"10:00", false, {}},  // a time alone is no date
+        /* 50 */ {"Montag", false, {}},
+        /* 51 */ {"5.3,2016", false, {}},
+        /* 52 */ {"5. März 2016 x", false, {}},
+        /* 53 */ {"05.12.2026,", false, {}},
+        /* 54 */ {"05.12.2026 10:00x", false, {}},
+        /* 55 */ {"5 @ März", false, {}},
     };
     CheckParse(rows, std::size(rows));
 }
@@ -280,8 +311,34 @@ TEST(DateTime, ParsingUnderUsSettings) {
         /* 5 */ {"31/12/2026", false, {}},
         /* 6 */ {"2/29/25", false, {}},
         /* 7 */ {"", false, {}},
+        /* 8 */ {"3/5", true, {2016, 3, 5}},  // this year
+        /* 9 */ {"March 5, 2016", true, {2016, 3, 5}},
+        /* 10 */ {"Sat, Mar 5 2016", true, {2016, 3, 5}},
+        /* 11 */ {"5 March 2016", true, {2016, 3, 5}},
+        /* 12 */ {"March 2016", true, {2016, 3, 1}},
+        /* 13 */ {"3/2016", true, {2016, 3, 1}},
+        /* 14 */ {"3/5/2016 7:05 ", true, {2016, 3, 5}},
+        /* 15 */ {"5. März 2016", true, {2016, 3, 5}},
+        /* 16 */ {"13/5", false, {}},
+        /* 17 */ {"Smarch 5, 2016", false, {}},
     };
     CheckParse(rows, std::size(rows));
+}
+
+TEST(DateTime, ATimeOfDayAfterTheDateIsKept) {
+    ScopedRegion region("de_DE.UTF-8");
+    const std::pair<const char*, double> rows[] = {
+        /* 0 */ {"05.12.2026 10:00", (10 * 60) / 1440.0},
+        /* 1 */ {"5. Dezember 2026 10:00:30", (10 * 3600 + 30) / 86400.0},
+        /* 2 */ {"05.12.2026", 0},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        Date got;
+        ASSERT_TRUE(rt::TryParseDate(rows[i].first, got));
+        EXPECT_NEAR(got.serial, DateSerial(2026, 12, 5).serial + rows[i].second, 1e-9);
+        EXPECT_EQ(rt::FormatDate(got, "ddMMyyyy"), "05122026");
+    }
 }
 
 TEST(DateTime, EmbeddedNulAndHugeTextsAreRejected) {

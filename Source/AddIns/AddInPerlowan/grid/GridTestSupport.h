@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Debug.h"
 #include "Form.h"
 #include "PropertyBag.h"
 #include "QorSimpleGrid.h"
@@ -71,6 +72,27 @@ class GridTest : public forms::testing::ToolkitTest {
         };
     }
 
+    // RecordEvents plus the arrow-key moves and the surface's keys.
+    void RecordAllEvents() {
+        RecordEvents();
+        grd.Navigation = [this](std::int16_t oldCol, std::int16_t oldRow, std::int16_t& newCol,
+                                std::int16_t& newRow) {
+            log.Add("Navigation " + std::to_string(oldCol) + "," + std::to_string(oldRow) + " to " +
+                    std::to_string(newCol) + "," + std::to_string(newRow));
+        };
+        grd.KeyDown = [this](std::int16_t& keyCode, std::int16_t& shift) {
+            log.Add("KeyDown " + std::to_string(keyCode) + "," + std::to_string(shift));
+        };
+    }
+
+    // Lets the message loop run for `ms` milliseconds of the virtual clock.
+    void Wait(std::uint32_t ms) { forms::App().Loop().Advance(*clock, ms); }
+
+    // The text of a cell's own editor.
+    forms::TextBox& Editor(int col, int row) {
+        return grd.GetTextControl(grd.CellToIndex(col, row), col);
+    }
+
     // The texts the visible editors of one editor row show (the cell's own editor).
     std::vector<std::string> EditorRow(int editorRow) {
         std::vector<std::string> texts;
@@ -86,6 +108,14 @@ class GridTest : public forms::testing::ToolkitTest {
             if (!grd.cmdSelectors(i).Caption().empty()) marked.push_back(i);
         return marked;
     }
+
+    // Collects what the grid writes to the debug channel.
+    struct DebugLines : rt::debug::Sink {
+        void Write(std::string_view, std::string_view message) override {
+            lines.emplace_back(message);
+        }
+        std::vector<std::string> lines;
+    };
 
     forms::Form form;
     QorSimpleGrid& grd = form.Add<QorSimpleGrid>("grdTipps");

@@ -16,16 +16,6 @@ std::int16_t CheckedInt16(std::int64_t value) {
     return static_cast<std::int16_t>(value);
 }
 
-void SelectAllText(forms::TextBox& editor) {
-    auto& keys = platform::KeyState();
-    // Both keys are asked, so each query clears its own "pressed" bit.
-    const bool tab = keys.GetAsyncKeyState(platform::VK_TAB) == platform::kKeyDownAndPressed;
-    const bool alt = keys.GetAsyncKeyState(platform::VK_MENU) == platform::kKeyDownAndPressed;
-    if (!(tab || alt)) return;
-    editor.SetSelStart(0);
-    editor.SetSelLength(rt::Len(editor.Text()));
-}
-
 }  // namespace
 
 std::vector<std::string> SplitTokens(std::string_view text, std::string_view separator) {
@@ -106,14 +96,52 @@ void QorSimpleGrid::DesignLayout() {
     tmrUpdateTooltips.SetEnabled(false);
 }
 
-// Handlers of the constituents. The editing handlers (change, lost focus, keys) join here.
+// Handlers of the constituents; both text editor arrays share theirs.
 void QorSimpleGrid::WireConstituents() {
-    txtInput.Wire([this](forms::TextBox& box, int index) {
+    const auto textEditor = [this](forms::TextBox& box, int index) {
+        box.Change = [this, &box, index] { EditorChange(box, index); };
         box.GotFocus = [this, index] { EditorGotFocus(index, currentCellIndex_); };
+        box.LostFocus = [this, &box, index] { EditorLostFocus(box, index); };
+        box.KeyDown = [this, &box, index](std::int16_t& keyCode, std::int16_t& shift) {
+            EditorKeyDown(box, index, keyCode, shift);
+        };
+        box.DblClick = [this] { DblClick(); };
+    };
+    txtInput.Wire(textEditor);
+    txtInputC.Wire(textEditor);
+    chkCell.Wire([this](forms::CheckBox& box, int index) {
+        box.Click = [this, index] { CheckBoxClick(index); };
+        box.GotFocus = [this, index] { CheckBoxGotFocus(index); };
+        box.KeyDown = [this, index](std::int16_t& keyCode, std::int16_t& shift) {
+            NavigateCell(index, keyCode, shift);
+        };
     });
-    txtInputC.Wire([this](forms::TextBox& box, int index) {
-        box.GotFocus = [this, index] { EditorGotFocus(index, currentCellIndex_); };
+    EnterFocus = [this] { UserControlEnterFocus(); };
+
+    cmdHeader.Wire([this](forms::CommandButton& header, int index) {
+        header.MouseMove = [this, index](std::int16_t button, std::int16_t, float x, float) {
+            HeaderMouseMove(index, button, x);
+        };
+        header.MouseDown = [this, index](std::int16_t button, std::int16_t, float x, float) {
+            HeaderMouseDown(index, button, x);
+        };
+        header.MouseUp = [this, index](std::int16_t button, std::int16_t, float, float) {
+            HeaderMouseUp(index, button);
+        };
+        header.Click = [this] { HeaderClick(); };
+        header.GotFocus = [this] { NoCurrentCell(); };
     });
+    tmrColWidth.Tick = [this] { ColWidthTimer(); };
+
+    cmdSelectors.Wire([this](forms::CommandButton& selector, int index) {
+        selector.Click = [this, index] { SelectorClick(index); };
+        selector.GotFocus = [this] { NoCurrentCell(); };
+    });
+    cmdSelectorAll.Click = [this] { FocusBackground("corner button"); };
+    cmdSelectorAll.GotFocus = [this] { NoCurrentCell(); };
+    tmrSetFocus.Tick = [this] { SetFocusTimer(); };
+    tmrUpdateTooltips.Tick = [this] { UpdateTooltipsTimer(); };
+
     vscrGrid.Change = [this] { ScrollHandling(); };
     vscrGrid.Scroll = [this] { ScrollHandling(); };
 }
@@ -264,28 +292,6 @@ void QorSimpleGrid::MoveMarkerTo(std::int32_t visibleRow) {
     selector.SetTag("-1");
 }
 
-void QorSimpleGrid::EditorGotFocus(std::int32_t index, std::int32_t previousIndex) {
-    if (skipNextGotFocus_) {
-        skipNextGotFocus_ = false;
-        return;
-    }
-    try {
-        // No previous cell counts as another row, so the first cell focused gets the marker.
-        if (cols_ > 0 && (previousIndex < 0 || index / cols_ != previousIndex / cols_))
-            MoveMarkerTo(index / cols_);
-        std::int32_t col = 0, row = 0;
-        IndexToCell(index, col, row);
-        CellGotFocus(CheckedInt16(col), CheckedInt16(row));
-        currentCellIndex_ = index;
-        auto& editor = GetTextControl(index, col);
-        SelectAllText(editor);
-        focusText_ = editor.Text();
-    } catch (const rt::RuntimeError& e) {
-        PERLOWAN_DEBUG("grid",
-                       "got focus of editor " + std::to_string(index) + ": " + e.Description());
-    }
-}
-
 void QorSimpleGrid::SetCurrentCellIndexWithGotFocus(std::int32_t index,
                                                     std::int32_t previousIndex) {
     currentCellIndex_ = index;
@@ -337,9 +343,7 @@ void QorSimpleGrid::SelectCell(std::int16_t piCol, std::int16_t piRow, bool pbSe
             PERLOWAN_DEBUG("grid", "SelectCell: " + e.Description());
         }
     }
-    if (!pbSetFocus) return;
-    tmrSetFocus.SetTag(rt::FormatNumber(piCol, "00") + std::to_string(piRow));
-    tmrSetFocus.SetEnabled(true);
+    if (pbSetFocus) RequestFocus(piCol, piRow);
 }
 
 void QorSimpleGrid::CellBoundary(std::int16_t piCol, std::int16_t piRow, std::int32_t& plLeft,
@@ -392,7 +396,7 @@ void QorSimpleGrid::SetFontsize(float psFontsize) {
 }
 
 void QorSimpleGrid::SetBlindMode(bool pbBlindMode) {
-    selectorGlyph_ = pbBlindMode ? "-" : ">";
+    selectorGlyph_.assign(1, pbBlindMode ? '-' : '>');
 }
 
 void QorSimpleGrid::SetBorderAbstand(std::int16_t piAbstand) {
@@ -462,21 +466,31 @@ std::int32_t QorSimpleGrid::WindowProc(std::int32_t, std::int32_t iMsg, std::int
     const int step = -(delta / platform::WHEEL_DELTA) * 3;
     if (step == 0) return 0;
     const int target = vscrGrid.Value() + step;
-    vscrGrid.SetValue(target > vscrGrid.Max() ? vscrGrid.Max() : target < 0 ? 0 : target);
+    try {
+        vscrGrid.SetValue(target > vscrGrid.Max() ? vscrGrid.Max() : target < 0 ? 0 : target);
+    } catch (const rt::RuntimeError& e) {
+        // A window procedure hands no error to whoever sent the message.
+        PERLOWAN_DEBUG("grid", "wheel: scroll failed: " + e.Description());
+        return 0;
+    }
     return 1;
 }
 
 void QorSimpleGrid::SubscribeWheel() {
     if (!Ambient().UserMode) return;
     UnsubscribeWheel();
-    SubscribeMessage(*this, hWnd(), kMouseWheel);
+    const platform::WindowHandle window = hWnd();
+    SubscribeMessage(*this, window, kMouseWheel);
     wheelSubscribed_ = true;
+    wheelWindow_ = window;
 }
 
+// The window subscribed, not hWnd(): after an unload that would make a new window.
 void QorSimpleGrid::UnsubscribeWheel() {
     if (!wheelSubscribed_) return;
-    UnsubscribeMessage(*this, hWnd(), kMouseWheel);
+    UnsubscribeMessage(*this, wheelWindow_, kMouseWheel);
     wheelSubscribed_ = false;
+    wheelWindow_ = 0;
 }
 
 }  // namespace grid

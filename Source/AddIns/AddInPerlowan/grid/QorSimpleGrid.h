@@ -10,6 +10,9 @@
 //   GridLayout.cpp     layout, refill, grid lines, painting suspension, resize
 //   GridColumns.cpp    column properties and the property bag
 //   GridRows.cpp       rows, TopRow and the scroll handling
+//   GridEditing.cpp    cell editing, Escape and F2, keyboard navigation, focus moves
+//   GridHeaders.cpp    the headers' size cursor and width dragging
+//   GridSelectors.cpp  record selectors, the corner button, focus requests, tooltips, the wheel
 //
 // Errors: members raise the classic run-time errors: 9 for a cell or column outside the data,
 // 6 when a value does not fit a 16-bit field, 13 for a text where a number is needed.
@@ -174,6 +177,22 @@ class QorSimpleGrid : public forms::UserControl, public cISubclass {
     // selection, remembered text. `previousIndex` is the current cell before the focus moved.
     void EditorGotFocus(std::int32_t index, std::int32_t previousIndex);
 
+    // ---------------------------------------------------------------- focus
+    // Whether the focus is arriving by keyboard: Tab or Alt is held down.
+    static bool ArrivingByKeyboard();
+    // Focuses the control and, with `select`, selects its whole text; a control that cannot take
+    // the focus is skipped (debug channel "grid").
+    static void FocusCellControl(forms::Control& control, bool select);
+    // Selects the whole text when the focus arrives by keyboard; a mouse keeps the caret.
+    static void SelectAllText(forms::TextBox& editor);
+    // The focus request text of a cell: the column with two digits, then the decimal row ("0312").
+    static std::string FocusRequestText(std::int32_t col, std::int32_t row);
+    // Leaves a focus request for tmrSetFocus and starts it. A cell that the text cannot name
+    // (column outside 0..99, negative row) is refused (debug channel) and the timer left alone.
+    void RequestFocus(std::int32_t col, std::int32_t row);
+    bool SkipNextGotFocus() const noexcept { return skipNextGotFocus_; }
+    const std::string& FocusText() const noexcept { return focusText_; }
+
     // ---------------------------------------------------------------- layout
     void LayoutGrid();
     void RefreshVisibleCells();
@@ -233,6 +252,31 @@ class QorSimpleGrid : public forms::UserControl, public cISubclass {
     void RepositionColumnEditors(std::int16_t fromCol, std::int16_t toCol, bool widths);
     void ResizeColumnArrays();
 
+    // editing (text editors are handled alike for txtInput and txtInputC)
+    void EditorChange(forms::TextBox& editor, std::int32_t index);
+    void EditorLostFocus(forms::TextBox& editor, std::int32_t index);
+    void EditorKeyDown(forms::TextBox& editor, std::int32_t index, std::int16_t& keyCode,
+                       std::int16_t& shift);
+    void CheckBoxClick(std::int32_t index);
+    void CheckBoxGotFocus(std::int32_t index);
+    void UserControlEnterFocus();
+    void NavigateCell(std::int32_t index, std::int16_t keyCode, std::int16_t shift);
+
+    // headers
+    float EdgeDistance(std::int32_t index, float x) const;
+    void HeaderMouseMove(std::int32_t index, std::int16_t button, float x);
+    void HeaderMouseDown(std::int32_t index, std::int16_t button, float x);
+    void HeaderMouseUp(std::int32_t index, std::int16_t button);
+    void HeaderClick();
+    void ColWidthTimer();
+
+    // selectors, focus requests, tooltips
+    void SelectorClick(std::int32_t index);
+    void NoCurrentCell() { currentCellIndex_ = -1; }
+    void FocusBackground(const char* who);
+    void SetFocusTimer();
+    void UpdateTooltipsTimer();
+
     // rows
     void ScrollHandling();
     void SubscribeWheel();
@@ -268,7 +312,14 @@ class QorSimpleGrid : public forms::UserControl, public cISubclass {
     bool colWidthReposition_ = true;
     bool navigationBusy_ = false;
 
+    // The editor, cell and text of the last got-focus of a text editor: leaving it validates
+    // that cell even when scrolling has since put other data into the editor.
+    std::int32_t focusIndex_ = -1;
+    std::int32_t focusCol_ = -1;
+    std::int32_t focusRow_ = -1;
+
     bool wheelSubscribed_ = false;
+    platform::WindowHandle wheelWindow_ = 0;
 };
 
 // The grid's split: tokens from 0, one trailing separator ignored, an empty text gives none.

@@ -1,5 +1,6 @@
 #include "cWebservice.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -57,6 +58,61 @@ std::string ErrorText(std::string_view routine, std::string_view description, st
     return std::string(routine) + ": " + std::string(description) + "(" + std::to_string(number) +
            ")";
 }
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+// The answer as it arrives, in the system's text. It grows in pieces, so that what arrived is
+// never copied to make room; an answer whose length the server announced fits the first piece
+// (unless its 8-bit characters need more room as text) and is taken as it is.
+class AnswerText {
+  public:
+    explicit AnswerText(std::int64_t announced)
+        : announced_(announced > 0 ? static_cast<std::size_t>(announced) : 0) {}
+
+    void Append(std::string_view wire) {
+        wireBytes_ += wire.size();
+        const std::string text = rt::Win1252ToUtf8(wire);
+        if (pieces_.empty() || pieces_.back().capacity() - pieces_.back().size() < text.size()) {
+            std::size_t room = kPieceBytes;
+            if (pieces_.empty() && announced_ > 0) room = std::max(announced_, text.size());
+            pieces_.emplace_back().reserve(room);
+        }
+        pieces_.back() += text;
+        textBytes_ += text.size();
+    }
+
+    std::size_t WireBytes() const { return wireBytes_; }
+
+    void Clear() {
+        pieces_.clear();
+        pieces_.shrink_to_fit();
+        textBytes_ = 0;
+    }
+
+    // The whole text; each piece is released as soon as it was copied.
+    std::string Take() {
+        std::string all;
+        if (pieces_.size() == 1) {
+            all = std::move(pieces_.front());
+        } else if (!pieces_.empty()) {
+            all.reserve(textBytes_);
+            for (std::string& piece : pieces_) {
+                all += piece;
+                std::string().swap(piece);
+            }
+        }
+        Clear();
+        return all;
+    }
+
+  private:
+    static constexpr std::size_t kPieceBytes = 1u << 20;
+    std::size_t announced_;
+    std::size_t wireBytes_ = 0, textBytes_ = 0;
+    std::vector<std::string> pieces_;
+};
 
 // Milliseconds since `start` on the wrapping tick counter.
 std::int64_t TicksSince(std::uint32_t start) {
@@ -156,18 +212,34 @@ bool cWebservice::CallWsMethod(const std::string& ptFunktion,
             gobjAddIn->Trace(line);
         }
 
-        std::string answer;
+        // Each read delivers what has arrived, at the latest when the receive time-out passes,
+        // so the elapsed-time check below ends the reading within about that time-out.
+        const std::int64_t announced = request->ContentLength();
+        AnswerText arriving(announced <= static_cast<std::int64_t>(kAnswerLimitBytes) ? announced
+                                                                                      : 0);
+        bool refused = announced > static_cast<std::int64_t>(kAnswerLimitBytes);
         char buffer[kReadBufferBytes];
         const std::uint32_t readStart = rt::CurrentClock().TickCount();
-        for (;;) {
+        while (!refused) {
             const std::size_t got = request->Read(buffer, sizeof buffer);
             if (got == 0) break;
-            answer += rt::Win1252ToUtf8(std::string_view(buffer, got));
+            arriving.Append(std::string_view(buffer, got));
+            if (arriving.WireBytes() > kAnswerLimitBytes) {
+                refused = true;
+                break;
+            }
             if (TicksSince(readStart) > plTimeout) {
                 lastError_ = GetTimeoutMessage(ptFunktion);
                 break;
             }
         }
+        if (refused) {
+            // Too large an answer counts as no answer.
+            PERLOWAN_DEBUG("http", url_ + ": an answer of more than " +
+                                       std::to_string(kAnswerLimitBytes) + " bytes was refused");
+            arriving.Clear();
+        }
+        const std::string answer = arriving.Take();
 
         const bool list = ptReturnParameter.find(',') != std::string::npos;
         std::vector<std::string> names;
@@ -194,7 +266,7 @@ bool cWebservice::CallWsMethod(const std::string& ptFunktion,
             result = lastError_.empty();
         }
 
-        if ((rt::Trim(answer).empty() && rt::Trim(lastError_).empty()) || !found) {
+        if ((IsBlank(answer) && IsBlank(lastError_)) || !found) {
             if (!ContainsIgnoringCase(ptReturnParameter, "ptfehler") &&
                 !ContainsIgnoringCase(ptReturnParameter, "pterror") &&
                 !ContainsIgnoringCase(ptReturnParameter, "pte")) {

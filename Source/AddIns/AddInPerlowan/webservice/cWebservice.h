@@ -1,6 +1,7 @@
 #pragma once
 // Calls one method of a SOAP 1.1 web service over HTTP and returns the values of named result
 // elements, found in the answer by plain text search.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,12 @@ inline constexpr std::string_view kListenerPath = "/ws/trvTelmoraV6/trvTelmoraV6
 
 class cWebservice {
   public:
+    // The largest answer taken, in bytes as they arrive. A larger one (announced or arriving) is
+    // refused and counts as no answer: the call ends with the time-out message. The results of
+    // this client are short texts; the limit keeps a runaway answer from taking the memory of
+    // the process it runs in.
+    static constexpr std::size_t kAnswerLimitBytes = 64u << 20;
+
     explicit cWebservice(std::string serviceNamespace = std::string(kDefaultServiceNamespace));
 
     // Liefert bzw. setzt den Soaplistener.
@@ -30,7 +37,9 @@ class cWebservice {
     // `ptReturnParameter` (one name, or several separated by ",") into `pvReturnValues` (an array
     // from 0). True when the answer held no fault text and no failure was recorded. Never raises:
     // failures end in LastError or, when an error element such as ptFehler is asked for, in that
-    // element. `plTimeout` (milliseconds) applies to the whole process from this call on.
+    // element. `plTimeout` (milliseconds) applies to the whole process from this call on; the
+    // call returns within about the time to connect plus twice `plTimeout` (sending with the
+    // answer's head, then reading), whatever the server does.
     bool CallWsMethod(const std::string& ptFunktion, const std::vector<std::string>& ptParaNames,
                       const std::vector<std::string>& ptParaValues,
                       const std::string& ptReturnParameter, const std::string& ptType,

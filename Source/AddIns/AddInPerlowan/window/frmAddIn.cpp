@@ -4,8 +4,20 @@
 
 #include "DateTime.h"
 #include "Debug.h"
+#include "Dispatch.h"
+#include "MessageBox.h"
+#include "PerlowanLogo.h"
 #include "RuntimeError.h"
+#include "Text.h"
+#include "cIniFile.h"
 #include "mGlobSub.h"
+#include "mGlobVar.h"
+#include "mPerlowan.h"
+#include "mPerlowanStore.h"
+
+#ifndef PERLOWAN_PLATFORM_HOST
+#define PERLOWAN_PLATFORM_HOST "perlowan.example.com"
+#endif
 
 namespace {
 
@@ -26,8 +38,8 @@ void Try(F&& statement) {
     try {
         statement();
     } catch (const rt::RuntimeError& e) {
-        PERLOWAN_DEBUG("forms", "window layout statement skipped: error " +
-                                    std::to_string(e.Number()) + " " + e.Description());
+        PERLOWAN_DEBUG("window", "window layout statement skipped: error " +
+                                     std::to_string(e.Number()) + " " + e.Description());
     }
 }
 
@@ -35,7 +47,27 @@ void Try(F&& statement) {
 // only the end date, like the ninth.
 constexpr std::array<std::int16_t, 9> kPeriodKeys{177, 178, 60, 61, 62, 63, 64, 64, 194};
 
+constexpr std::int16_t kInvalidDateText = 224;
+constexpr int kHourglass = 11;
+constexpr int kDefaultPointer = 0;
+
+// Runs one statement of a routine that goes on after a failing statement, and says on the debug
+// channel what it skipped.
+template <class F>
+void TryStatement(std::string_view routine, F&& statement) {
+    try {
+        statement();
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("window", std::string(routine) + " skipped a statement: error " +
+                                     std::to_string(e.Number()) + " " + e.Description());
+    }
+}
+
 }  // namespace
+
+std::string LoginPageAddress() {
+    return std::string("https://") + PERLOWAN_PLATFORM_HOST + "/#login";
+}
 
 forms::FormRef<FrmAddIn> frmAddIn;
 
@@ -53,6 +85,7 @@ FrmAddIn::FrmAddIn()
       txtTo(fraZeitraum.Add<forms::TextBox>("txtTo")),
       cboTippFilter(fraZeitraum.Add<forms::ComboBox>("cboTippFilter")),
       imgPerlowan(picWorkingArea.Add<forms::Image>("imgPerlowan")),
+      grdTipps(picWorkingArea.Add<grid::QorSimpleGrid>("grdTipps")),
       txtDetails(picWorkingArea.Add<forms::TextBox>("txtDetails")),
       optStatus(picWorkingArea.AddArray<forms::OptionButton>("optStatus")),
       cmdStartExport(picWorkingArea.Add<forms::CommandButton>("cmdStartExport")) {
@@ -76,6 +109,18 @@ FrmAddIn::FrmAddIn()
     Place(cboTippFilter, 3600, 480, 2775, 315, 12);
 
     Place(imgPerlowan, 6720, 240, 1935, 1620, -1);
+    imgPerlowan.SetPicture(forms::LoadPictureBytes(PerlowanLogoGif()));
+
+    Place(grdTipps, 120, 2280, 8295, 1575, 3);
+    // The list's settings as the window's design data holds them.
+    forms::PropertyBag design;
+    design.WriteProperty("Cols", std::int16_t{2});
+    design.WriteProperty("Header", std::string("Datum|Tipp"));
+    design.WriteProperty("ColWidthAll", std::string("100|400"));
+    design.WriteProperty("ColAlignment", std::string("1|0"));
+    design.WriteProperty("ColStyle", std::string("0|0"));
+    design.WriteProperty("Fontsize", 8.25f);
+    grdTipps.LoadProperties(design);
 
     Place(txtDetails, 120, 3960, 8295, 975, 4);
     txtDetails.SetMultiLine(true);
@@ -106,6 +151,28 @@ FrmAddIn::FrmAddIn()
     Unload = [this](std::int16_t& cancel) { Form_Unload(cancel); };
     picWorkingArea.Resize = [this] { picWorkingArea_Resize(); };
     cboZeitraum.Click = [this] { cboZeitraum_Click(); };
+    txtFrom.LostFocus = [this] { txtFrom_LostFocus(); };
+    txtTo.LostFocus = [this] { txtTo_LostFocus(); };
+    txtFrom.GotFocus = [this] { DateBox_GotFocus(txtFrom); };
+    txtTo.GotFocus = [this] { DateBox_GotFocus(txtTo); };
+    cmdStartExport.Click = [this] { cmdStartExport_Click(); };
+    optStatus.Wire([this](forms::OptionButton& option, int index) {
+        option.Click = [this, index] {
+            std::int16_t i = static_cast<std::int16_t>(index);
+            optStatus_Click(i);
+        };
+    });
+    grdTipps.CellGotFocus = [this](std::int16_t col, std::int16_t row) {
+        grdTipps_CellGotFocus(col, row);
+    };
+    imgPerlowan.Click = [this] { imgPerlowan_Click(); };
+    imgPerlowan.MouseMove = [this](std::int16_t button, std::int16_t shift, float x, float y) {
+        imgPerlowan_MouseMove(button, shift, x, y);
+    };
+}
+
+rt::ObjectRef FrmAddIn::TippsGrid() const {
+    return gridOverride_ ? gridOverride_ : grdTipps.Object();
 }
 
 void FrmAddIn::InitLanguage() {
@@ -137,6 +204,95 @@ void FrmAddIn::cboZeitraum_Click() {
     txtTo.SetText(rt::ShortDateText(today));
 }
 
+void FrmAddIn::txtFrom_LostFocus() {
+    CheckDateInput(txtFrom);
+}
+
+void FrmAddIn::txtTo_LostFocus() {
+    CheckDateInput(txtTo);
+}
+
+void FrmAddIn::CheckDateInput(forms::TextBox& txtBox) {
+    // While the focus goes back to a box with a wrong date, the box it leaves is not checked: two
+    // boxes with wrong dates would otherwise send the focus to and fro for good.
+    if (dateFocusReturn_ && dateFocusReturn_ != &txtBox) return;
+    dateFocusReturn_ = nullptr;
+    // The text only has to be a date; it stays as the user typed it.
+    if (rt::IsDateText(txtBox.Text())) return;
+    TryStatement("CheckDateInput", [&] {
+        platform::MessageBoxes().ShowMessageBox(LanguageText(kInvalidDateText), platform::vbOKOnly,
+                                                platform::vbExclamation, "Perlowan");
+    });
+    dateFocusReturn_ = &txtBox;
+    TryStatement("CheckDateInput", [&] {
+        try {
+            txtBox.SetFocus();
+        } catch (const rt::RuntimeError&) {
+            dateFocusReturn_ = nullptr;
+            throw;
+        }
+    });
+}
+
+void FrmAddIn::DateBox_GotFocus(forms::TextBox& txtBox) {
+    if (dateFocusReturn_ == &txtBox) dateFocusReturn_ = nullptr;
+}
+
+void FrmAddIn::cmdStartExport_Click() {
+    cmdStartExport.SetEnabled(false);
+    picWorkingArea.SetMousePointer(kHourglass);
+    UploadPeriod(*this);
+    picWorkingArea.SetMousePointer(kDefaultPointer);
+    cmdStartExport.SetEnabled(true);
+}
+
+void FrmAddIn::grdTipps_CellGotFocus(std::int16_t&, std::int16_t& Row) {
+    if (Row < 0 || static_cast<std::size_t>(Row) >= gtTippIds.size())
+        rt::Raise(rt::err::SubscriptOutOfRange, "frmAddIn.grdTipps_CellGotFocus");
+    const std::string id = gtTippIds[static_cast<std::size_t>(Row)];
+    cIniFile store;
+    store.IniFile(StoreFilePath());
+    const std::string stored = store.Load(kSectionTipp, id, "");
+
+    optStatus[0].SetTag("");  // the options below are set by the window, not chosen
+    // The status is the first character read as a number: a digit, or 0 for anything else.
+    const std::string first = rt::Left(stored, 1);
+    const int status = first.size() == 1 && first[0] >= '0' && first[0] <= '9' ? first[0] - '0' : 0;
+    if (status > 2) {
+        for (int i = 0; i < 3; ++i) optStatus[i].SetValue(false);
+    } else {
+        optStatus[status].SetValue(true);
+    }
+    std::vector<rt::Variant> cell{rt::Variant(std::int16_t{1}), rt::Variant(Row)};
+    const std::string text =
+        rt::CallByName(TippsGrid(), "CellValue", rt::CallType::PropertyGet, cell).ToString();
+    txtDetails.SetText(Replace(text, "  ", "\r\n"));
+    optStatus[0].SetTag(id);
+}
+
+void FrmAddIn::optStatus_Click(std::int16_t&) {
+    const std::string id = optStatus[0].Tag();
+    if (id.empty()) return;
+    cIniFile store;
+    store.IniFile(StoreFilePath());
+    const std::string rest = rt::Mid(store.Load(kSectionTipp, id, ""), 2);
+    std::string value = rest;
+    for (int i = 0; i < 3; ++i)
+        if (optStatus[i].Value()) {
+            value = std::to_string(i) + rest;
+            break;
+        }
+    store.Save(kSectionTipp, id, rt::Variant(value));
+}
+
+void FrmAddIn::imgPerlowan_Click() {
+    OpenDocument(static_cast<std::int32_t>(hWnd()), LoginPageAddress(), "");
+}
+
+void FrmAddIn::imgPerlowan_MouseMove(std::int16_t, std::int16_t, float, float) {
+    SetHandCursor();
+}
+
 void FrmAddIn::Form_Load() {
     SetWidth(0);
     SetHeight(0);
@@ -159,6 +315,14 @@ void FrmAddIn::picWorkingArea_Resize() {
     Try([&] {
         txtDetails.Move(txtDetails.Left(), optStatus[0].Top() - txtDetails.Height() - 120,
                         w - txtDetails.Left());
+    });
+    // The list is placed through its container's properties: Left, Top and Move.
+    Try([&] {
+        const rt::ObjectRef grid = TippsGrid();
+        const rt::Variant left = rt::GetProperty(grid, "Left");
+        const rt::Variant top = rt::GetProperty(grid, "Top");
+        rt::CallMethod(grid, "Move", left, top, rt::Variant(w - left.ToSingle()),
+                       rt::Variant(txtDetails.Top() - top.ToSingle() - 120));
     });
 }
 
