@@ -1,7 +1,8 @@
 // Date texts under the regional settings on arbitrary bytes. The first byte picks the region
-// (day.month.year, month/day/year, year-month-day), the rest is the text. A text is accepted only
-// when its three numbers name a real day in the region's order (or ISO year-month-day) without
-// rolling over, and an accepted date written in any of the short formats reads back the same.
+// (day.month.year, month/day/year, year-month-day), the rest is the text. An accepted text gives
+// a real day (with a time of day at most), a text of three plain numbers names that day in the
+// region's order (or ISO year-month-day) without rolling over, and an accepted day written in
+// any of the short formats reads back the same.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -17,10 +18,19 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
+rt::RegionalDateSettings Region(const char* pattern, char separator,
+                                rt::RegionalDateSettings::Order order) {
+    rt::RegionalDateSettings region;
+    region.shortDatePattern = pattern;
+    region.separator = separator;
+    region.order = order;
+    return region;
+}
+
 const rt::RegionalDateSettings kRegions[] = {
-    {"dd.MM.yyyy", '.', rt::RegionalDateSettings::Order::DayMonthYear},
-    {"M/d/yyyy", '/', rt::RegionalDateSettings::Order::MonthDayYear},
-    {"yyyy-MM-dd", '-', rt::RegionalDateSettings::Order::YearMonthDay},
+    Region("dd.MM.yyyy", '.', rt::RegionalDateSettings::Order::DayMonthYear),
+    Region("M/d/yyyy", '/', rt::RegionalDateSettings::Order::MonthDayYear),
+    Region("yyyy-MM-dd", '-', rt::RegionalDateSettings::Order::YearMonthDay),
 };
 
 // The digit groups of the text, in order.
@@ -52,12 +62,20 @@ bool ReadsBackAs(const std::string& text, rt::Date expected) {
 void CheckAccepted(std::string_view text, const rt::RegionalDateSettings& region, rt::Date d) {
     const int year = rt::Year(d), month = rt::Month(d), day = rt::Day(d);
     Check(year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= 31);
-    Check(rt::DateSerial(year, month, day) == d);
-    Check(rt::Hour(d) == 0 && rt::Minute(d) == 0 && rt::Second(d) == 0);
 
     // The numbers of the text are the day, the month and the year: nothing rolled over.
+    const int hour = rt::Hour(d), minute = rt::Minute(d), second = rt::Second(d);
+    Check(d == rt::Date{rt::DateSerial(year, month, day).serial +
+                        rt::TimeSerial(hour, minute, second).serial});
+    const rt::Date dayOnly = rt::DateSerial(year, month, day);
+    Check(ReadsBackAs(rt::ShortDateText(dayOnly), dayOnly));
+    Check(ReadsBackAs(rt::FormatDate(dayOnly, "yyyy-MM-dd"), dayOnly));
+    Check(ReadsBackAs("  " + rt::FormatDate(dayOnly, region.shortDatePattern) + " ", dayOnly));
+
+    // Three plain numbers with one separator: the day, the month and the year, as written.
+    if (text.find_first_not_of("0123456789./- ") != std::string_view::npos) return;
     const std::vector<std::string_view> numbers = Numbers(text);
-    Check(numbers.size() == 3);
+    if (numbers.size() != 3) return;
     using Order = rt::RegionalDateSettings::Order;
     const Order order = numbers[0].size() == 4 ? Order::YearMonthDay : region.order;
     const int at[3][3] = {{2, 1, 0}, {2, 0, 1}, {0, 1, 2}};  // year, month, day per order
@@ -66,10 +84,6 @@ void CheckAccepted(std::string_view text, const rt::RegionalDateSettings& region
     Check(ValueOf(numbers[place[2]]) == day);
     const std::string_view y = numbers[place[0]];
     Check(y.size() <= 2 ? ValueOf(y) == year % 100 : ValueOf(y) == year);
-
-    Check(ReadsBackAs(rt::ShortDateText(d), d));
-    Check(ReadsBackAs(rt::FormatDate(d, "yyyy-MM-dd"), d));
-    Check(ReadsBackAs("  " + rt::FormatDate(d, region.shortDatePattern) + " ", d));
 }
 
 }  // namespace
