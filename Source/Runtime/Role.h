@@ -54,11 +54,13 @@ class ScopedRole {
     template <>                  \
     PERLOWAN_RUNTIME_API std::shared_ptr<R>& rt::Role<R>::Slot()
 
-// At namespace scope in the role's .cpp.
+// At namespace scope in the role's .cpp. The slot is never destroyed: objects of an add-in
+// library that is still loaded when the process exits (a window left open) reach the roles from
+// their destructors, which may run after the runtime's own static objects are gone.
 #define PERLOWAN_DEFINE_ROLE(R)                                    \
     template <>                                                    \
     PERLOWAN_RUNTIME_API std::shared_ptr<R>& rt::Role<R>::Slot() { \
-        static std::shared_ptr<R> slot;                            \
-        return slot;                                               \
+        static auto* const slot = new std::shared_ptr<R>();        \
+        return *slot;                                              \
     }                                                              \
     static_assert(true, "")
