@@ -2,33 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "DebugRecorder.h"
+
 namespace {
 
-struct RecordingSink : rt::debug::Sink {
-    std::vector<std::string> lines;
-    void Write(std::string_view area, std::string_view message) override {
-        lines.push_back(std::string(area) + ": " + std::string(message));
-    }
-};
-
 TEST(DebugChannel, WritesOnlyTheAreasSwitchedOn) {
-    auto sink = std::make_shared<RecordingSink>();
-    rt::ScopedRole<rt::debug::Sink> installed(sink);
-    rt::debug::ScopedAreas areas(" ini , http");
+    testsupport::DebugRecorder debug(" ini , http");
     PERLOWAN_DEBUG("ini", "save failed");
     PERLOWAN_DEBUG("registry", "not shown");
     PERLOWAN_DEBUG("http", "time-out");
-    EXPECT_EQ(sink->lines, (std::vector<std::string>{"ini: save failed", "http: time-out"}));
+    EXPECT_EQ(debug.Lines(), (std::vector<std::string>{"ini: save failed", "http: time-out"}));
 }
 
 TEST(DebugChannel, OffBuildsNoMessage) {
-    auto sink = std::make_shared<RecordingSink>();
-    rt::ScopedRole<rt::debug::Sink> installed(sink);
-    rt::debug::ScopedAreas areas("");
+    testsupport::DebugRecorder debug("");
     int built = 0;
     auto message = [&] {
         ++built;
@@ -36,12 +26,10 @@ TEST(DebugChannel, OffBuildsNoMessage) {
     };
     PERLOWAN_DEBUG("ini", message());
     EXPECT_EQ(built, 0);
-    EXPECT_TRUE(sink->lines.empty());
+    EXPECT_TRUE(debug.Lines().empty());
 }
 
 TEST(DebugChannel, AllSwitchesOnEveryAreaAndScopeRestores) {
-    auto sink = std::make_shared<RecordingSink>();
-    rt::ScopedRole<rt::debug::Sink> installed(sink);
     rt::debug::ScopedAreas outer("ini");
     {
         rt::debug::ScopedAreas inner("all");

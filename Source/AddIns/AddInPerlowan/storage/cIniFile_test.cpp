@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "CodePage.h"
-#include "Debug.h"
+#include "DebugRecorder.h"
 #include "Files.h"
 #include "ProfileStrings.h"
 #include "Regional.h"
@@ -786,29 +786,22 @@ TEST_F(IniFileTest, ReadsThatCreateAMissingFileAreTheOnesThatDoNotLookFirst) {
         if (operation == "Save empty value") ini.Save("a", "k", std::string());
         const std::optional<std::string> file = ReadFile(path_);
         EXPECT_EQ(file.has_value(), rows[i].creates);
-        if (file) EXPECT_EQ(*file, "");
+        if (file) {
+            EXPECT_EQ(*file, "");
+        }
     }
 }
 
-struct RecordingSink : rt::debug::Sink {
-    std::vector<std::string> lines;
-    void Write(std::string_view area, std::string_view message) override {
-        lines.push_back(std::string(area) + ": " + std::string(message));
-    }
-};
-
 TEST_F(IniFileTest, AFailedSaveIsVisibleOnTheDebugChannel) {
-    auto sink = std::make_shared<RecordingSink>();
-    rt::ScopedRole<rt::debug::Sink> installed(sink);
     const std::string path = (dir_ / "no such folder" / "Perlowan.dat").string();
     {
-        rt::debug::ScopedAreas areas("");
+        testsupport::DebugRecorder off("");
         cIniFile ini;
         ini.IniFile(path);
         ini.Save("a", "k", std::string("1"));
-        EXPECT_TRUE(sink->lines.empty()) << "off by default";
+        EXPECT_TRUE(off.Lines().empty()) << "off by default";
     }
-    rt::debug::ScopedAreas areas("ini");
+    testsupport::DebugRecorder debug("ini");
     cIniFile ini;
     ini.IniFile(path);
     ini.Save("a", "k", std::string("1"));
@@ -816,11 +809,11 @@ TEST_F(IniFileTest, AFailedSaveIsVisibleOnTheDebugChannel) {
     ini.Save("a", "k", std::string("2"));
     ini.SaveOfflineToFile();
     ini.Save("a", "n", rt::Variant::Null());
-    ASSERT_EQ(sink->lines.size(), 3u);
-    EXPECT_EQ(sink->lines[0].rfind("ini: save of " + path + " failed: ", 0), 0u) << sink->lines[0];
-    EXPECT_EQ(sink->lines[1].rfind("ini: save of " + path + " failed: ", 0), 0u) << sink->lines[1];
-    EXPECT_EQ(sink->lines[2].rfind("ini: not saved: the value for a/n is no text", 0), 0u)
-        << sink->lines[2];
+    const auto& lines = debug.Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("ini: save of " + path + " failed: ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind("ini: save of " + path + " failed: ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind("ini: not saved: the value for a/n is no text", 0), 0u) << lines[2];
     EXPECT_FALSE(fs::exists(path));
 }
 
