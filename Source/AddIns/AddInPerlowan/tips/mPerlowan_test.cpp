@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "Clock.h"
 #include "CodePage.h"
 #include "DateTime.h"
+#include "TestSupport.h"
 #include "TippsTestDoubles_test.h"
 #include "cIniFile.h"
 #include "cJSON.h"
@@ -421,19 +420,12 @@ TEST_F(ExchangeTest, AReadOnlyStoreKeepsItsContent) {
     WriteStore(before);
     ::chmod(Store().c_str(), 0444);
     ::chmod(folder.c_str(), 0555);
-    // Run as an unprivileged user: root could write the file anyway.
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+    // As an unprivileged user: root could write the file anyway.
+    testsupport::AsUnprivilegedUser(folder, [&] {
         Exchange("[" + Tip("17", "neu", "1") + "," + Tip("18", "neu", "2") + "]");
-        const bool listed = gtTippIds == std::vector<std::string>{"18", ""};
-        ::_exit(listed ? 0 : 4);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_EQ(gtTippIds, (std::vector<std::string>{"18", ""}));
+    });
     ::chmod(folder.c_str(), 0755);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(ReadFile(Store()), before);
 }
 
