@@ -11,7 +11,7 @@
 #include "CodePage.h"
 #include "DateTime.h"
 #include "TestSupport.h"
-#include "TippsTestDoubles_test.h"
+#include "TippsFixture_test.h"
 #include "cIniFile.h"
 #include "cJSON.h"
 #include "frmAddIn.h"
@@ -38,34 +38,13 @@ std::string Tip(const std::string& id, const std::string& text, const std::strin
            "\",\"time\":\"" + time + "\",\"status\":\"new\"}";
 }
 
-class ExchangeTest : public ::testing::Test {
+class ExchangeTest : public TippsFixture {
   protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("perlowan-exchange-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
-        addIn->settingsFolder = folder.string() + "/";
-        gobjAddIn = addIn;
-        rt::OverrideRegion(&german);
-        window().OverrideTippsGrid(grid);
+        TippsFixture::SetUp();
         window().txtFrom.SetText("05.03.2016");
         window().txtTo.SetText("04.04.2016");
-        gtTippIds.clear();
         journal.clear();
-    }
-    void TearDown() override {
-        UnloadAddInWindow();
-        gobjAddIn = nullptr;
-        gtTippIds.clear();
-        rt::OverrideRegion(nullptr);
-        fs::remove_all(folder);
-    }
-    FrmAddIn& window() { return *frmAddIn; }
-    fs::path Store() const { return folder / "Perlowan.dat"; }
-    std::string Stored(const std::string& id) {
-        cIniFile ini;
-        ini.IniFile(Store().string());
-        return ini.Load("Tipp", id, "");
     }
     void WriteStore(const std::string& bytes) { std::ofstream(Store(), std::ios::binary) << bytes; }
     // An exchange with the start button's routine.
@@ -78,17 +57,6 @@ class ExchangeTest : public ::testing::Test {
         for (const Journal& part : parts) all.insert(all.end(), part.begin(), part.end());
         return all;
     }
-
-    Journal journal;
-    std::shared_ptr<HostedAddIn> addIn = std::make_shared<HostedAddIn>(journal);
-    std::shared_ptr<RecordingGrid> grid = std::make_shared<RecordingGrid>(journal);
-    rt::ScopedRole<platform::MessageBoxService> boxes{
-        std::make_shared<JournalMessageBoxes>(journal)};
-    rt::ScopedRole<rt::Clock> clock{
-        std::make_shared<rt::ManualClock>(rt::LocalDateTime{2016, 4, 5, 9, 0, 0})};
-    rt::RegionalDateSettings german{"dd.MM.yyyy", '.',
-                                    rt::RegionalDateSettings::Order::DayMonthYear};
-    fs::path folder;
 };
 
 TEST_F(ExchangeTest, AWholeExchangeInItsOrder) {

@@ -14,7 +14,7 @@
 #include "Debug.h"
 #include "InputSimulator.h"
 #include "Shell.h"
-#include "TippsTestDoubles_test.h"
+#include "TippsFixture_test.h"
 #include "cIniFile.h"
 #include "frmAddIn.h"
 #include "mGlobVar.h"
@@ -48,35 +48,15 @@ class DebugLines final : public rt::debug::Sink {
     std::vector<std::string> lines;
 };
 
-class WindowTipsTest : public ::testing::Test {
+class WindowTipsTest : public TippsFixture {
   protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("perlowan-window-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
-        addIn->settingsFolder = folder.string() + "/";
-        gobjAddIn = addIn;
-        rt::OverrideRegion(&german);
-        window().OverrideTippsGrid(grid);
+        TippsFixture::SetUp();
         window().Show();
         window().Move(0, 0, 12045, 6915);
-        gtTippIds.clear();
         journal.clear();
     }
-    void TearDown() override {
-        UnloadAddInWindow();
-        gobjAddIn = nullptr;
-        gtTippIds.clear();
-        rt::OverrideRegion(nullptr);
-        fs::remove_all(folder);
-    }
-    FrmAddIn& window() { return *frmAddIn; }
-    fs::path Store() const { return folder / "Perlowan.dat"; }
-    std::string Stored(const std::string& id) {
-        cIniFile ini;
-        ini.IniFile(Store().string());
-        return ini.Load("Tipp", id, "");
-    }
+    using TippsFixture::Store;
     void Store(const std::string& id, const std::string& value) {
         cIniFile ini;
         ini.IniFile(Store().string());
@@ -100,17 +80,7 @@ class WindowTipsTest : public ::testing::Test {
                 window().optStatus[2].Value()};
     }
 
-    Journal journal;
-    std::shared_ptr<HostedAddIn> addIn = std::make_shared<HostedAddIn>(journal);
-    std::shared_ptr<RecordingGrid> grid = std::make_shared<RecordingGrid>(journal);
-    rt::ScopedRole<platform::MessageBoxService> boxes{
-        std::make_shared<JournalMessageBoxes>(journal)};
     rt::ScopedRole<platform::ShellService> shell{std::make_shared<FakeShell>(journal)};
-    rt::ScopedRole<rt::Clock> clock{
-        std::make_shared<rt::ManualClock>(rt::LocalDateTime{2016, 4, 5, 9, 0, 0})};
-    rt::RegionalDateSettings german{"dd.MM.yyyy", '.',
-                                    rt::RegionalDateSettings::Order::DayMonthYear};
-    fs::path folder;
 };
 
 const std::string kDateWarning = "box \"text 224\" buttons 0 icon 48 \"Perlowan\"";
