@@ -11,7 +11,7 @@
 #include "Clock.h"
 #include "Cursors.h"
 #include "DateTime.h"
-#include "Debug.h"
+#include "DebugRecorder.h"
 #include "InputSimulator.h"
 #include "Shell.h"
 #include "TippsFixture_test.h"
@@ -38,14 +38,6 @@ class FakeShell final : public platform::ShellService {
 
   private:
     Journal& journal_;
-};
-
-class DebugLines final : public rt::debug::Sink {
-  public:
-    void Write(std::string_view area, std::string_view message) override {
-        lines.push_back(std::string(area) + ": " + std::string(message));
-    }
-    std::vector<std::string> lines;
 };
 
 class WindowTipsTest : public TippsFixture {
@@ -136,17 +128,15 @@ TEST_F(WindowTipsTest, TwoWrongDatesWarnOnceAndKeepTheFocusInTheFirst) {
 }
 
 TEST_F(WindowTipsTest, WithoutTheHostsTextTheFocusStillReturns) {
-    DebugLines lines;
-    rt::ScopedRole<rt::debug::Sink> sink{std::shared_ptr<rt::debug::Sink>(&lines, [](auto*) {})};
-    rt::debug::ScopedAreas areas("window");
+    testsupport::DebugRecorder debug("window");
     window().txtFrom.SetFocus();
     window().txtFrom.SetText("abc");
     gobjAddIn = nullptr;
     window().txtTo.SetFocus();
     EXPECT_EQ(journal, Journal{});
     EXPECT_EQ(forms::App().FocusedControl(), &window().txtFrom);
-    ASSERT_EQ(lines.lines.size(), 1u);
-    EXPECT_NE(lines.lines[0].find("CheckDateInput skipped a statement: error 91"),
+    ASSERT_EQ(debug.Lines().size(), 1u);
+    EXPECT_NE(debug.Lines()[0].find("CheckDateInput skipped a statement: error 91"),
               std::string::npos);
 }
 
