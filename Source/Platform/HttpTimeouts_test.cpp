@@ -13,6 +13,7 @@ namespace {
 
 using platform::testing::LoopbackHttpServer;
 using platform::testing::ScriptedReply;
+using platform::testing::Trickle;
 
 struct Exchange {
     std::unique_ptr<platform::HttpSession> session;
@@ -35,15 +36,6 @@ long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  start)
         .count();
-}
-
-// `count` pieces of `piece`, one every `everyMs` milliseconds after `head`.
-ScriptedReply Trickle(std::string head, std::string piece, int count, int everyMs) {
-    ScriptedReply reply;
-    reply.bytes = std::move(head);
-    reply.pieces.assign(static_cast<std::size_t>(count), piece);
-    reply.pieceDelayMs = everyMs;
-    return reply;
 }
 
 struct RecordingSink : rt::debug::Sink {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace platform::testing {
@@ -31,6 +32,15 @@ struct ScriptedReply {
     bool hang = false;  // write nothing; hold the connection until the client leaves
     int delayMs = 0;    // wait before writing
 };
+
+// `count` pieces of `piece`, one every `everyMs` milliseconds after `head`.
+inline ScriptedReply Trickle(std::string head, std::string piece, int count, int everyMs) {
+    ScriptedReply reply;
+    reply.bytes = std::move(head);
+    reply.pieces.assign(static_cast<std::size_t>(count), piece);
+    reply.pieceDelayMs = everyMs;
+    return reply;
+}
 
 class LoopbackHttpServer {
   public:

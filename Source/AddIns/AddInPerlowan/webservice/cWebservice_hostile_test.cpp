@@ -11,6 +11,7 @@
 
 #include "Http.h"
 #include "LoopbackHttpServer.h"
+#include "PortRedirect_test.h"
 #include "cWebservice.h"
 
 // Every allocation of this test program is counted, so that a test can read the peak of the bytes
@@ -66,39 +67,13 @@ namespace {
 using platform::testing::LoopbackHttpServer;
 using platform::testing::RecordedRequest;
 using platform::testing::ScriptedReply;
+using platform::testing::Trickle;
 
 constexpr char kTimeoutText[] =
     "Der Server konnte nicht innerhalb der Timeout-Zeit antworten (GetTipps). Bitte versuchen Sie "
     "es ggf. später noch einmal.";
 
-// The real HTTP client, with every connection going to the test server's port.
-class PortRedirect final : public platform::Http {
-  public:
-    explicit PortRedirect(int port) : port_(port) {}
-    std::unique_ptr<platform::HttpSession> Open(std::string_view userAgent) override {
-        auto inner = real_->Open(userAgent);
-        if (!inner) return nullptr;
-        return std::make_unique<Session>(std::move(inner), port_);
-    }
-    void SetTimeouts(const platform::HttpTimeouts& t) override { real_->SetTimeouts(t); }
-    platform::HttpTimeouts Timeouts() override { return real_->Timeouts(); }
-
-  private:
-    class Session final : public platform::HttpSession {
-      public:
-        Session(std::unique_ptr<platform::HttpSession> inner, int port)
-            : inner_(std::move(inner)), port_(port) {}
-        std::unique_ptr<platform::HttpConnection> Connect(std::string_view host, int) override {
-            return inner_->Connect(host, port_);
-        }
-
-      private:
-        std::unique_ptr<platform::HttpSession> inner_;
-        int port_;
-    };
-    int port_;
-    std::shared_ptr<platform::Http> real_ = rt::MakeDefaultRole<platform::Http>();
-};
+using platform::testing::PortRedirect;
 
 struct Outcome {
     bool result = false;
@@ -131,14 +106,6 @@ Outcome CallAgainst(LoopbackHttpServer::Handler handler, std::int32_t timeout,
         out.values.push_back(values.ToString());
     }
     return out;
-}
-
-ScriptedReply Trickle(std::string head, std::string piece, int count, int everyMs) {
-    ScriptedReply reply;
-    reply.bytes = std::move(head);
-    reply.pieces.assign(static_cast<std::size_t>(count), piece);
-    reply.pieceDelayMs = everyMs;
-    return reply;
 }
 
 TEST(WebserviceHostile, ATricklingServerCannotHoldTheCallBeyondItsTimeout) {
