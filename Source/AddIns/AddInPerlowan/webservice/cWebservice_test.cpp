@@ -220,8 +220,7 @@ TEST_F(WebserviceTest, AnEmptyAnswerReportsTheHttpStatus) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
         Answer(503, "Service Unavailable", "");
-        rt::Variant values{"<untouched>"};
-        values = rt::Variant::Array{rt::Variant("<untouched>")};
+        rt::Variant values = rt::Variant::Array{rt::Variant("<untouched>")};
         cWebservice fresh;
         fresh.URL(ws_.URL());
         std::int32_t plTimeout = 2000;
