@@ -124,10 +124,7 @@ TEST_F(GridTest, AScrollStepCarriesTheFocusTheSelectionAndTheMarkerAlong) {
 
 TEST_F(GridTest, AUserClickingACellAndSteppingTheBarKeepsTheCellCurrent) {
     WindowGrid(30, 10);
-    RecordEvents();
-    grd.KeyDown = [this](std::int16_t& keyCode, std::int16_t&) {
-        log.Add("KeyDown " + std::to_string(keyCode));
-    };
+    RecordAllEvents();
     forms::input::Click(grd.txtInput(5));
     EXPECT_EQ(MarkedSelectors(), (std::vector<int>{2}));
     forms::input::Click(grd.vscrGrid);
