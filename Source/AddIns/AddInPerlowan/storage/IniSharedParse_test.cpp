@@ -35,10 +35,7 @@ class CountingFiles : public platform::FileSystem {
     std::optional<platform::FileStamp> Stamp(const std::string& p) override {
         return real_.Stamp(p);
     }
-    std::string ReadAll(const std::string& p) override {
-        ++reads;
-        return real_.ReadAll(p);
-    }
+    std::string ReadAll(const std::string& p) override { return ++reads, real_.ReadAll(p); }
     std::string ReadPrefix(const std::string& p, std::size_t n) override {
         return real_.ReadPrefix(p, n);
     }
