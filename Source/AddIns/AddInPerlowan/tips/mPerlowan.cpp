@@ -63,8 +63,9 @@ void MergeTipps(const std::string& ptTipps) {
     for (int i = 0; i < count; ++i) {
         const cPerlowanTipp tipp = TippOf(json, rt::FormatNumber(i, "00000"));
         known = WithKnownTipp(std::move(known), tipp.tID);
-        const std::string prefix = StatusPrefix(store.Load(kSectionTipp, tipp.tID, ""));
-        store.Save(kSectionTipp, tipp.tID, rt::Variant(prefix + tipp.ToStorage()));
+        const std::string key = StoreKey(tipp.tID);
+        const std::string prefix = StatusPrefix(store.Load(kSectionTipp, key, ""));
+        store.Save(kSectionTipp, key, rt::Variant(prefix + tipp.ToStorage()));
         if (prefix[0] == kTippNotRead || window.cboTippFilter.ListIndex() == kShowAllTipps) {
             rt::CallMethod(grid, "AddItem", tipp.tTime + "\t" + Replace(tipp.tText, "\r\n", "  "));
             const std::int32_t row = rt::GetProperty(grid, "Rows").ToLong() - 1;

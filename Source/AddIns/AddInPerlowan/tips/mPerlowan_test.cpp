@@ -288,34 +288,41 @@ TEST_F(ExchangeTest, TextsKeepTheirCharactersAndLineBreaks) {
 }
 
 TEST_F(ExchangeTest, IdentifiersWithTheStoresOwnCharactersKeepTheirEntries) {
-    // An identifier that starts with "[" makes a line the engine reads as a section header
-    // ("[x]=..."): such a tip is listed and stored but cannot keep a status. The others can.
-    const std::vector<std::string> ids{"a;b", "", "a=b", "x[1]", "[x]", "z"};
+    // "[" at the start would read as a section header, "=" would end the key early (and "a" would
+    // find the line of "a=b"); each keeps an entry and a status of its own.
+    const std::vector<std::string> ids{"a;b", "", "a=b", "a", "x[1]", "[x]", "a&#61;b", "z"};
     std::string tips = "[";
     for (std::size_t i = 0; i < ids.size(); ++i)
         tips += (i ? "," : "") + Tip(ids[i], "text " + std::to_string(i), std::to_string(i));
     tips += "]";
     Exchange(tips);
     EXPECT_EQ(gtTippIds, ids);
-    // The user reads every tip; the next exchange keeps each status.
-    for (const std::string& id : ids) {
-        cIniFile ini;
-        ini.IniFile(Store().string());
-        ini.Save("Tipp", id, rt::Variant("1" + Stored(id).substr(1)));
+    // The user marks every tip read in the window; the next exchange keeps each status.
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        std::int16_t col = 1, row = static_cast<std::int16_t>(i);
+        window().grdTipps_CellGotFocus(col, row);
+        window().optStatus[1].SetValue(true);
     }
     window().cboTippFilter.SetListIndex(1);
     Exchange(tips);
     EXPECT_EQ(gtTippIds, ids);
     for (std::size_t i = 0; i < ids.size(); ++i) {
         SCOPED_TRACE(ids[i]);
-        const std::string status = ids[i] == "[x]" ? "0" : "1";
+        // A tip without an identifier is no current tip to the window: its clicks save nothing.
+        const std::string status = ids[i].empty() ? "0" : "1";
         EXPECT_EQ(Stored(ids[i]), status + ids[i] + "||||T" + ids[i] + "|text " +
                                       std::to_string(i) + "|" + std::to_string(i) + "||new||");
     }
+    // The store's lines: one per tip, each under a key that reads back as the identifier.
+    const std::string file = rt::Win1252ToUtf8(ReadFile(Store()));
+    EXPECT_NE(file.find("\r\n&#91;x]=1[x]||||"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\na&#61;b=1a=b||||"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\na&#38;#61;b=1a&#61;b||||"), std::string::npos) << file;
     cIniFile ini;
     ini.IniFile(Store().string());
-    // An empty identifier counts as known: it never enters the list of known tips.
-    EXPECT_EQ(ini.Load("Tipps", "All", ""), "a;b;a=b;x[1];[x];z;");
+    // The known list holds the identifiers as they are. An empty one, and "a" after "a;b", are
+    // found in it already (the list is searched between ";" and ";") and never enter it.
+    EXPECT_EQ(ini.Load("Tipps", "All", ""), "a;b;a=b;x[1];[x];a&#61;b;z;");
 }
 
 TEST_F(ExchangeTest, StoresInEveryShapeKeepTheirContent) {
