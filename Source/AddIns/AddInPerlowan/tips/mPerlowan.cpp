@@ -2,7 +2,11 @@
 
 #include <vector>
 
+#include "CodePage.h"
 #include "DateTime.h"
+#include "Debug.h"
+#include "Files.h"
+#include "IniText.h"
 #include "MessageBox.h"
 #include "Text.h"
 #include "cIniFile.h"
@@ -46,6 +50,22 @@ cPerlowanTipp TippOf(const cJSON& json, const std::string& prefix) {
     return tipp;
 }
 
+// The engine's writes report nothing; a store that could not be written (read-only, a folder, a
+// full disk) is still as it was, which the host must not be told is the new state. Raises 75.
+void CheckStoreWritten(const cIniFile& store) {
+    const std::string expected =
+        rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(store.IniContent()));
+    std::string written;
+    try {
+        written = platform::Files().ReadAll(store.IniFile());
+    } catch (const rt::RuntimeError& e) {
+        PERLOWAN_DEBUG("files", "store " + store.IniFile() + " not read back: " + e.Description());
+    }
+    if (written != expected)
+        rt::Raise(rt::err::PathFileAccessError, "mPerlowan.ProcessTipps",
+                  "Path/File access error: " + store.IniFile() + " could not be written");
+}
+
 void MergeTipps(const std::string& ptTipps) {
     FrmAddIn& window = *frmAddIn;
     cIniFile store;
@@ -76,6 +96,7 @@ void MergeTipps(const std::string& ptTipps) {
     }
     store.Save(kSectionTipps, kKeyAll, rt::Variant(known));
     store.SaveOfflineToFile();
+    CheckStoreWritten(store);
     rt::CallMethod(RunningAddIn().MainApplication(), "ShowStatus", std::string(), true);
 }
 

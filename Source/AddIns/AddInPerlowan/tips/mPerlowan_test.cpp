@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -349,21 +350,32 @@ TEST_F(ExchangeTest, StoresInEveryShapeKeepTheirContent) {
 }
 
 TEST_F(ExchangeTest, AUnicodeStoreKeepsItsEntriesAndIsWrittenBackIn8Bit) {
-    // The engine writes an offline text in the 8-bit code page whatever the file was.
-    WriteStore(rt::Utf8ToUtf16Le("@@@[Tipp]\r\n5=1||||Öl|alt|||||\r\n"));
+    // The exchange writes the store in the 8-bit code page whatever the file was: what the code
+    // page holds survives, a character it has no byte for becomes "?".
+    WriteStore(rt::Utf8ToUtf16Le("@@@[Tipp]\r\n5=1||||Öl €|alt|||||\r\n6=2||||Ω|||||||\r\n"));
     Exchange("[" + Tip("17", "neu ä", "1") + "]");
+    EXPECT_EQ(journal.end()[-2], "host ShowStatus(\"\", True)");
     cIniFile ini;
     ini.IniFile(Store().string());
     EXPECT_FALSE(ini.CheckUnicodeFile());
-    EXPECT_EQ(ini.Load("Tipp", "5", ""), "1||||Öl|alt|||||");
+    EXPECT_EQ(ini.Load("Tipp", "5", ""), "1||||Öl €|alt|||||");
+    EXPECT_EQ(ini.Load("Tipp", "6", ""), "2||||?|||||||");
     EXPECT_EQ(ini.Load("Tipp", "17", ""), "017||||T17|neu ä|1||new||");
 }
 
-TEST_F(ExchangeTest, AStoreThatIsAFolderIsLeftAlone) {
+TEST_F(ExchangeTest, AStoreThatIsAFolderIsLeftAloneAndReported) {
     fs::create_directories(Store() / "inside");
-    Exchange("[" + Tip("17", "neu", "1") + "]");
+    const std::string tips = "[" + Tip("17", "neu", "1") + "]";
+    Exchange(tips);
     EXPECT_TRUE(fs::is_directory(Store() / "inside"));
     EXPECT_EQ(gtTippIds, (std::vector<std::string>{"17"}));
+    // The list shows the tip; the host is not told of a store that was not written.
+    const Journal tail(journal.end() - 4, journal.end());
+    EXPECT_EQ(tail, Concat({FailedProcessing(tips, 75,
+                                             "Path/File access error: " + Store().string() +
+                                                 " could not be written"),
+                            {"grid Redraw = True"}}));
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "host ShowStatus(\"\", True)"), 0);
 }
 
 TEST_F(ExchangeTest, TheSettingsFolderComesFromTheHostAsItIs) {
@@ -390,15 +402,25 @@ TEST_F(ExchangeTest, WithoutARunningAddInTheUploadReportsError91) {
                                 "icon 48 \"Perlowan\""}));
 }
 
-TEST_F(ExchangeTest, AReadOnlyStoreKeepsItsContent) {
+TEST_F(ExchangeTest, AReadOnlyStoreKeepsItsContentAndIsReported) {
     const std::string before = "[Tipps]\r\nAll=17;\r\n[Tipp]\r\n17=1||||alt|alt|||||\r\n";
     WriteStore(before);
     ::chmod(Store().c_str(), 0444);
     ::chmod(folder.c_str(), 0555);
     // As an unprivileged user: root could write the file anyway.
     testsupport::AsUnprivilegedUser(folder, [&] {
-        Exchange("[" + Tip("17", "neu", "1") + "," + Tip("18", "neu", "2") + "]");
+        const std::string tips = "[" + Tip("17", "neu", "1") + "," + Tip("18", "neu", "2") + "]";
+        Exchange(tips);
         EXPECT_EQ(gtTippIds, (std::vector<std::string>{"18", ""}));
+        EXPECT_EQ(
+            journal,
+            Concat({{"host PerlowanUpload(\"05032016\", \"04042016\", \"\", \"\", \"\")"},
+                    kPrepare,
+                    {"host SettingFolderGet(3)", "grid AddItem(\"2\tneu\")", "grid Rows -> 1"},
+                    FailedProcessing(
+                        tips, 75,
+                        "Path/File access error: " + Store().string() + " could not be written"),
+                    {"grid Redraw = True"}}));
     });
     ::chmod(folder.c_str(), 0755);
     EXPECT_EQ(ReadFile(Store()), before);
