@@ -1,5 +1,6 @@
 #include "mPerlowan.h"
 
+#include <optional>
 #include <vector>
 
 #include "CodePage.h"
@@ -50,20 +51,27 @@ cPerlowanTipp TippOf(const cJSON& json, const std::string& prefix) {
     return tipp;
 }
 
-// The engine's writes report nothing; a store that could not be written (read-only, a folder, a
-// full disk) is still as it was, which the host must not be told is the new state. Raises 75.
-void CheckStoreWritten(const cIniFile& store) {
-    const std::string expected =
-        rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(store.IniContent()));
-    std::string written;
-    try {
-        written = platform::Files().ReadAll(store.IniFile());
-    } catch (const rt::RuntimeError& e) {
-        PERLOWAN_DEBUG("files", "store " + store.IniFile() + " not read back: " + e.Description());
+// Writes the store once. The engine's writes report nothing, and a store that could not be
+// written (read-only, a folder, a full disk) is left as it was, which the host must not be told is
+// the new state. A new modification time shows the write; without one (a write within the same
+// tick of the file system's clock, or none), the file must hold the merged text. Raises 75.
+void SaveStore(cIniFile& store) {
+    const std::string& path = store.IniFile();
+    const std::optional<std::int64_t> before = platform::Files().ModifiedTime(path);
+    store.SaveOfflineToFile();
+    const std::optional<std::int64_t> after = platform::Files().ModifiedTime(path);
+    if (after && after != before) return;
+    if (after) {
+        const std::string expected =
+            rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(store.IniContent()));
+        try {
+            if (platform::Files().ReadAll(path) == expected) return;
+        } catch (const rt::RuntimeError& e) {
+            PERLOWAN_DEBUG("files", "store " + path + " not read back: " + e.Description());
+        }
     }
-    if (written != expected)
-        rt::Raise(rt::err::PathFileAccessError, "mPerlowan.ProcessTipps",
-                  "Path/File access error: " + store.IniFile() + " could not be written");
+    rt::Raise(rt::err::PathFileAccessError, "mPerlowan.ProcessTipps",
+              "Path/File access error: " + path + " could not be written");
 }
 
 void MergeTipps(const std::string& ptTipps) {
@@ -95,8 +103,7 @@ void MergeTipps(const std::string& ptTipps) {
         }
     }
     store.Save(kSectionTipps, kKeyAll, rt::Variant(known));
-    store.SaveOfflineToFile();
-    CheckStoreWritten(store);
+    SaveStore(store);
     rt::CallMethod(RunningAddIn().MainApplication(), "ShowStatus", std::string(), true);
 }
 

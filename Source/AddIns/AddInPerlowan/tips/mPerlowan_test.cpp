@@ -426,4 +426,22 @@ TEST_F(ExchangeTest, AReadOnlyStoreKeepsItsContentAndIsReported) {
     EXPECT_EQ(ReadFile(Store()), before);
 }
 
+TEST_F(ExchangeTest, AReadOnlyStoreThatHoldsTheExchangeAlreadyIsNoFailure) {
+    const std::string tips = "[" + Tip("17", "neu", "1") + "," + Tip("18", "neu", "2") + "]";
+    Exchange(tips);
+    const std::string before = ReadFile(Store());
+    ::chmod(Store().c_str(), 0444);
+    ::chmod(folder.c_str(), 0555);
+    testsupport::AsUnprivilegedUser(folder, [&] {
+        journal.clear();
+        Exchange(tips);
+        EXPECT_EQ(journal.end()[-2], "host ShowStatus(\"\", True)");
+        EXPECT_EQ(std::count_if(journal.begin(), journal.end(),
+                                [](const std::string& line) { return line.starts_with("box"); }),
+                  0);
+    });
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_EQ(ReadFile(Store()), before);
+}
+
 }  // namespace
