@@ -325,15 +325,19 @@ void ScriptRunner::DoSelect(const Line& line) {
     forms::Control& grid = ControlNamed(line.words[1]);
     const long col = Number(line.words[2], "a column");
     const long row = Number(line.words[3], "a row");
+    long cols = 0, rows = 0;
     try {
-        const long cols = rt::GetProperty(grid.Object(), "Cols").ToLong();
-        const long rows = rt::GetProperty(grid.Object(), "Rows").ToLong();
-        if (col < 0 || col >= cols || row < 0 || row >= rows)
-            Fail(line.words[1] + " has no cell " + line.words[2] + " " + line.words[3] + " (" +
-                 std::to_string(cols) + " columns, " + std::to_string(rows) + " rows)");
-        std::vector<rt::Variant> args{rt::Variant(static_cast<std::int32_t>(col)),
-                                      rt::Variant(static_cast<std::int32_t>(row)),
-                                      rt::Variant(true)};
+        cols = rt::GetProperty(grid.Object(), "Cols").ToLong();
+        rows = rt::GetProperty(grid.Object(), "Rows").ToLong();
+    } catch (const rt::RuntimeError& e) {
+        Fail(line.words[1] + " is not a grid: " + e.Description());
+    }
+    if (col < 0 || col >= cols || row < 0 || row >= rows)
+        Fail(line.words[1] + " has no cell " + line.words[2] + " " + line.words[3] + " (" +
+             std::to_string(cols) + " columns, " + std::to_string(rows) + " rows)");
+    std::vector<rt::Variant> args{rt::Variant(static_cast<std::int32_t>(col)),
+                                  rt::Variant(static_cast<std::int32_t>(row)), rt::Variant(true)};
+    try {
         rt::CallByName(grid.Object(), "SelectCell", rt::CallType::Method, args);
     } catch (const rt::RuntimeError& e) {
         Fail(line.words[1] + " cannot select a cell: " + e.Description());
