@@ -1,15 +1,13 @@
 #include "ProfileStrings.h"
 
 #include "CodePage.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace {
 
@@ -17,29 +15,11 @@ namespace fs = std::filesystem;
 
 class ProfileStringsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("profile_strings_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "settings.ini").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
-    void WriteBytes(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
-    std::optional<std::string> ReadBytes() const {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in) return std::nullopt;
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-    fs::path dir_;
-    std::string path_;
+    void WriteBytes(const std::string& bytes) { testsupport::WriteFile(path_, bytes); }
+    std::optional<std::string> ReadBytes() const { return testsupport::ReadFileIfAny(path_); }
+
+    testsupport::TempFolder dir_{"perlowan-profile"};
+    std::string path_ = (dir_ / "settings.ini").string();
 };
 
 struct GetRow {

@@ -5,11 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,11 +20,8 @@ FileTime FakeNow() {
     return FileTime::FromTicks(gTicks);
 }
 
+using testsupport::ReadFile;
 using testsupport::WriteFile;
-
-std::string ReadText(const fs::path& path) {
-    return testsupport::ReadFileIfAny(path).value_or("");
-}
 
 class RegistryTest : public ::testing::Test {
   protected:
@@ -128,7 +122,7 @@ TEST_F(RegistryTest, StoreFileIsReadableText) {
         "\"Bin\"=hex:02,01,00\n"
         "\"Num\"=dword:00000102\n"
         "\"Odd\"=hex(7):41,00\n";
-    EXPECT_EQ(ReadText(folder_ / "HKEY_CLASSES_ROOT.txt"), expected);
+    EXPECT_EQ(ReadFile(folder_ / "HKEY_CLASSES_ROOT.txt"), expected);
     EXPECT_EQ(fs::status(folder_ / "HKEY_CLASSES_ROOT.txt").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
 }
@@ -295,7 +289,7 @@ TEST_F(RegistryTest, CorruptOrUnreadableStoreFailsClearlyAndIsKept) {
         EXPECT_EQ(R().SetValue(row.root, "v", reg::Sz, "x"), reg::BadDb);
         EXPECT_EQ(R().DeleteTree(row.root, ""), reg::BadDb);
     }
-    EXPECT_EQ(ReadText(folder_ / "HKEY_CURRENT_USER.txt"), corrupt);
+    EXPECT_EQ(ReadFile(folder_ / "HKEY_CURRENT_USER.txt"), corrupt);
     // The other roots keep working, and a success clears the detail.
     Create(reg::LocalMachine, "Fine");
     EXPECT_EQ(R().LastErrorDetail(), "");
@@ -371,30 +365,16 @@ TEST(RegistryFolder, ComesFromTheEnvironment) {
         {nullptr, "relative", "/home/u", "/home/u/.local/share/perlowan/registry"},
         {nullptr, nullptr, "/home/v", "/home/v/.local/share/perlowan/registry"},
     };
-    const char* names[] = {"PERLOWAN_REGISTRY_DIR", "XDG_DATA_HOME", "HOME"};
-    std::vector<std::pair<bool, std::string>> saved;
-    for (const char* name : names) {
-        const char* value = std::getenv(name);
-        saved.emplace_back(value != nullptr, value ? value : "");
-    }
+    const testsupport::ScopedEnvironment environment[] = {{"PERLOWAN_REGISTRY_DIR", std::nullopt},
+                                                          {"XDG_DATA_HOME", std::nullopt},
+                                                          {"HOME", std::nullopt}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
         const char* values[] = {rows[i].registryDir, rows[i].xdg, rows[i].home};
-        for (int n = 0; n < 3; ++n) {
-            if (values[n]) {
-                ::setenv(names[n], values[n], 1);
-            } else {
-                ::unsetenv(names[n]);
-            }
-        }
+        for (int n = 0; n < 3; ++n)
+            environment[n].Set(values[n] ? std::optional<std::string_view>(values[n])
+                                         : std::nullopt);
         EXPECT_EQ(DefaultRegistryFolder(), rows[i].expected);
-    }
-    for (int n = 0; n < 3; ++n) {
-        if (saved[n].first) {
-            ::setenv(names[n], saved[n].second.c_str(), 1);
-        } else {
-            ::unsetenv(names[n]);
-        }
     }
 }
 
