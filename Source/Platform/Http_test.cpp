@@ -6,32 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "HttpExchange_test.h"
 #include "LoopbackHttpServer.h"
 
 namespace {
 
+using platform::testing::Exchange;
 using platform::testing::LoopbackHttpServer;
+using platform::testing::MillisecondsSince;
+using platform::testing::Open;
 using platform::testing::ScriptedReply;
 
 std::shared_ptr<platform::Http> RealHttp() {
     return rt::MakeDefaultRole<platform::Http>();
-}
-
-struct Exchange {
-    std::unique_ptr<platform::HttpSession> session;
-    std::unique_ptr<platform::HttpConnection> connection;
-    std::unique_ptr<platform::HttpRequest> request;
-};
-
-Exchange Open(platform::Http& http, int port, std::string_view path = "/svc/x.asmx") {
-    Exchange e;
-    e.session = http.Open("Telmora6AddIn");
-    EXPECT_NE(e.session, nullptr);
-    e.connection = e.session->Connect("127.0.0.1", port);
-    EXPECT_NE(e.connection, nullptr);
-    e.request = e.connection->OpenRequest("POST", path, "HTTP/1.0");
-    EXPECT_NE(e.request, nullptr);
-    return e;
 }
 
 std::string ReadAll(platform::HttpRequest& request, std::vector<std::size_t>* chunks = nullptr) {
@@ -44,12 +31,6 @@ std::string ReadAll(platform::HttpRequest& request, std::vector<std::size_t>* ch
         all.append(buffer, got);
     }
     return all;
-}
-
-long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
 }
 
 TEST(Http, SendsThePostAsAskedWithoutHeadersOfItsOwn) {
