@@ -99,11 +99,14 @@ TEST_F(FilesTest, ReadAllGivesTheBytesOrRaises) {
     const std::string bytes("a\0\xff\r\nb", 6);
     Make("raw", bytes);
     EXPECT_EQ(files_.ReadAll(PathOf("raw")), bytes);
+    EXPECT_EQ(files_.ReadPrefix(PathOf("raw"), 3), bytes.substr(0, 3));
+    EXPECT_EQ(files_.ReadPrefix(PathOf("raw"), 100), bytes);
     Make("empty", "");
     EXPECT_EQ(files_.ReadAll(PathOf("empty")), "");
     fs::create_directory(dir_ / "folder");
     EXPECT_EQ(ErrorOf([&] { files_.ReadAll(PathOf("missing")); }), 53);
     EXPECT_EQ(ErrorOf([&] { files_.ReadAll(PathOf("folder")); }), 75);
+    EXPECT_EQ(ErrorOf([&] { files_.ReadPrefix(PathOf("missing"), 1); }), 53);
 }
 
 TEST_F(FilesTest, WriteAtomicReplacesTheFileAndLeavesNoTemporaryFile) {
