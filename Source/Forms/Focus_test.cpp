@@ -7,6 +7,7 @@
 #include "Frame.h"
 #include "InputSimulator.h"
 #include "Label.h"
+#include "RuntimeError_test.h"
 #include "TextBox.h"
 #include "ToolkitTestSupport.h"
 #include "UserControl.h"
@@ -14,6 +15,7 @@
 namespace forms {
 namespace {
 
+using rt::testing::ErrorOf;
 using testing::ToolkitTest;
 
 class FocusTest : public ToolkitTest {
@@ -131,12 +133,7 @@ TEST_F(FocusTest, ControlsThatCannotTakeTheFocusRaiseError5AndTheFocusStays) {
                         {5, &txtInFrame}, {6, &onHiddenForm}, {7, &onUnloadedForm}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
-        try {
-            row.control->SetFocus();
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), 5);
-        }
+        EXPECT_EQ(ErrorOf([&] { row.control->SetFocus(); }), 5);
         EXPECT_EQ(App().FocusedControl(), &txtA);
     }
     EXPECT_TRUE(log.Take().empty());
