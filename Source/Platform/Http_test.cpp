@@ -119,16 +119,19 @@ TEST(Http, ReadFillsTheBufferUntilTheAnswerEnds) {
     EXPECT_EQ(chunks, (std::vector<std::size_t>{2048, 2048, 904}));
 }
 
-TEST(Http, AnAnswerCutShortGivesWhatArrived) {
+TEST(Http, AnAnswerCutShortGivesWhatArrivedWithoutWaitingForTheRest) {
     LoopbackHttpServer server([](const auto&) {
         ScriptedReply reply;
         reply.bytes = "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n<partial>";
         return reply;
     });
     auto http = RealHttp();
+    http->SetTimeouts({700, 700, 700});
     Exchange e = Open(*http, server.Port());
     ASSERT_TRUE(e.request->Send("x"));
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ReadAll(*e.request), "<partial>");
+    EXPECT_LT(MillisecondsSince(start), 2500);
     EXPECT_EQ(e.request->StatusCode(), 200);
 }
 
@@ -162,25 +165,6 @@ TEST(Http, AnAnswerThatNeverComesEndsAfterTheTimeout) {
     char buffer[16];
     EXPECT_EQ(e.request->Read(buffer, sizeof buffer), 0u);
     EXPECT_EQ(server.Requests().size(), 1u);
-}
-
-TEST(Http, AStalledBodyEndsTheReadAfterTheTimeout) {
-    LoopbackHttpServer server([](const auto&) {
-        ScriptedReply reply;
-        reply.bytes = "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc";
-        reply.hang = false;
-        reply.delayMs = 0;
-        return reply;
-    });
-    // The server closes after "abc"; a stalled server is covered by the hanging case above. Here
-    // the read must not wait for the seven bytes that never come.
-    auto http = RealHttp();
-    http->SetTimeouts({700, 700, 700});
-    Exchange e = Open(*http, server.Port());
-    ASSERT_TRUE(e.request->Send("x"));
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadAll(*e.request), "abc");
-    EXPECT_LT(MillisecondsSince(start), 2500);
 }
 
 TEST(Http, HostsAndPathsThatCannotBeUsedAreRefusedBeforeSending) {
