@@ -42,11 +42,7 @@ class FilesSaveTest : public testing::Test {
         testsupport::WriteFile(dir_ / name, bytes);
     }
     std::vector<std::string> Names(const std::string& folder = "") const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_ / folder))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        return folder_.Names(folder);
     }
     static struct stat StatOf(const std::string& path) {
         struct stat st {};

@@ -27,13 +27,7 @@ class FilesTest : public testing::Test {
     void Make(const std::string& name, const std::string& bytes) {
         testsupport::WriteFile(dir_ / name, bytes);
     }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return temp_.Names(); }
     static mode_t ModeOf(const std::string& path) {
         struct stat st;
         return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;

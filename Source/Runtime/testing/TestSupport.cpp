@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -56,6 +57,14 @@ TempFolder::~TempFolder() {
         if (it->is_directory(ignored))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
+}
+
+std::vector<std::string> TempFolder::Names(const fs::path& below) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_ / below))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 ScopedEnvironment::ScopedEnvironment(std::string name, std::optional<std::string_view> value)

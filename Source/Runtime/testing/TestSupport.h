@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testsupport {
 
@@ -31,6 +32,8 @@ class TempFolder {
     std::filesystem::path operator/(const std::filesystem::path& name) const {
         return path_ / name;
     }
+    // The names of the entries of the folder, or of a folder below it, sorted.
+    std::vector<std::string> Names(const std::filesystem::path& below = {}) const;
 
   private:
     std::filesystem::path path_;
