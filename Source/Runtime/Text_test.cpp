@@ -84,56 +84,43 @@ TEST(Text, InvalidArgumentsRaise5) {
     EXPECT_EQ(ErrorOf([] { rt::InStrRevClassic("abc", "a", 0); }), 5);
 }
 
-TEST(Text, InStrTable) {
+TEST(Text, InStrAndInStrRevTable) {
+    enum Direction { Forward, Back };  // InStr, or InStrRev with its start at the end
     struct Row {
-        std::int32_t start;
+        Direction direction;
+        std::int32_t start;  // -1: InStrRev from the end
         const char* text;
         const char* find;
         Compare compare;
         std::int32_t expected;
     };
     const Row rows[] = {
-        /* 0 */ {1, "abcabc", "bc", Compare::Binary, 2},
-        /* 1 */ {3, "abcabc", "bc", Compare::Binary, 5},
-        /* 2 */ {1, "abcabc", "BC", Compare::Binary, 0},
-        /* 3 */ {1, "abcabc", "BC", Compare::Text, 2},
-        /* 4 */ {1, "Straße Ärger", "ärger", Compare::Text, 8},
-        /* 5 */ {1, "Straße Ärger", "ärger", Compare::Binary, 0},
-        /* 6 */ {2, "ŠšŠš", "Š", Compare::Text, 2},
-        /* 7 */ {1, "äbc", "c", Compare::Binary, 3},
-        /* 8 */ {4, "abc", "", Compare::Binary, 4},
-        /* 9 */ {5, "abc", "", Compare::Binary, 0},
-        /* 10 */ {9, "abc", "a", Compare::Binary, 0},
-        /* 11 */ {1, "", "a", Compare::Binary, 0},
-        /* 12 */ {1, "ab\xE2\x82", "\x82", Compare::Binary, 4},  // a euro sign cut short
+        /* 0 */ {Forward, 1, "abcabc", "bc", Compare::Binary, 2},
+        /* 1 */ {Forward, 3, "abcabc", "bc", Compare::Binary, 5},
+        /* 2 */ {Forward, 1, "abcabc", "BC", Compare::Binary, 0},
+        /* 3 */ {Forward, 1, "abcabc", "BC", Compare::Text, 2},
+        /* 4 */ {Forward, 1, "Straße Ärger", "ärger", Compare::Text, 8},
+        /* 5 */ {Forward, 1, "Straße Ärger", "ärger", Compare::Binary, 0},
+        /* 6 */ {Forward, 2, "ŠšŠš", "Š", Compare::Text, 2},
+        /* 7 */ {Forward, 1, "äbc", "c", Compare::Binary, 3},
+        /* 8 */ {Forward, 4, "abc", "", Compare::Binary, 4},
+        /* 9 */ {Forward, 5, "abc", "", Compare::Binary, 0},
+        /* 10 */ {Forward, 9, "abc", "a", Compare::Binary, 0},
+        /* 11 */ {Forward, 1, "", "a", Compare::Binary, 0},
+        /* 12 */ {Forward, 1, "ab\xE2\x82", "\x82", Compare::Binary, 4},  // a euro sign cut short
+        /* 13 */ {Back, -1, "abcabc", "bc", Compare::Binary, 5},
+        /* 14 */ {Back, 5, "abcabc", "bc", Compare::Binary, 2},  // a match must end by the start
+        /* 15 */ {Back, 6, "abcabc", "bc", Compare::Binary, 5},
+        /* 16 */ {Back, -1, "äbcÄbc", "äB", Compare::Text, 4},
+        /* 17 */ {Back, -1, "abc", "x", Compare::Binary, 0},
+        /* 18 */ {Back, 9, "abc", "a", Compare::Binary, 0},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
         const auto& r = rows[i];
-        EXPECT_EQ(rt::InStr(r.start, r.text, r.find, r.compare), r.expected);
-    }
-}
-
-TEST(Text, InStrRevClassicTable) {
-    struct Row {
-        const char* text;
-        const char* find;
-        std::int32_t start;
-        Compare compare;
-        std::int32_t expected;
-    };
-    const Row rows[] = {
-        /* 0 */ {"abcabc", "bc", -1, Compare::Binary, 5},
-        /* 1 */ {"abcabc", "bc", 5, Compare::Binary, 2},  // a match must end by the start
-        /* 2 */ {"abcabc", "bc", 6, Compare::Binary, 5},
-        /* 3 */ {"äbcÄbc", "äB", -1, Compare::Text, 4},
-        /* 4 */ {"abc", "x", -1, Compare::Binary, 0},
-        /* 5 */ {"abc", "a", 9, Compare::Binary, 0},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        const auto& r = rows[i];
-        EXPECT_EQ(rt::InStrRevClassic(r.text, r.find, r.start, r.compare), r.expected);
+        EXPECT_EQ(r.direction == Forward ? rt::InStr(r.start, r.text, r.find, r.compare)
+                                         : rt::InStrRevClassic(r.text, r.find, r.start, r.compare),
+                  r.expected);
     }
 }
 
