@@ -36,6 +36,7 @@ TEST(ProfileStringsRefusal, AReadOnlyOrMissingFileIsRefusedVisibly) {
     EXPECT_EQ(value, "old");
 
     EXPECT_EQ(ReadFile(readOnly), "[s]\r\nk=old\r\n");
+    EXPECT_TRUE(fs::is_directory(folder));
     const std::string unreadable =
         "profile: " + folder + " cannot be read (Path/File access error)";
     EXPECT_EQ(debug.Lines(),
