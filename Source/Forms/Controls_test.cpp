@@ -132,13 +132,9 @@ TEST_F(ControlsTest, SettingListIndexRaisesClickByCodeAndByTheUser) {
     EXPECT_EQ(log.Take(),
               (std::vector<std::string>{"Click 0 Gestern", "Click 2 Monat", "Click 1 Woche",
                                         "Click 0 Gestern", "Click 0 Gestern"}));
-    struct Row {
-        int line, index, error;
-    };
-    const Row rows[] = {{1, 1, 380}, {2, -2, 380}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line);
-        EXPECT_EQ(ErrorOf([&] { cbo.SetListIndex(row.index); }), row.error);
+    for (const int bad : {1, -2}) {  // past the list, below -1
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(ErrorOf([&] { cbo.SetListIndex(bad); }), 380);
         EXPECT_EQ(cbo.ListIndex(), 0);
     }
     EXPECT_THROW(cbo.List(1), rt::RuntimeError);

@@ -125,15 +125,10 @@ TEST_F(FocusTest, ControlsThatCannotTakeTheFocusRaiseError5AndTheFocusStays) {
 
     txtA.SetFocus();  // the sentinel
     log.Take();
-    struct Row {
-        int line;
-        Control* control;
-    };
-    const Row rows[] = {{1, &lbl},        {2, &fra},          {3, &hidden},        {4, &disabled},
-                        {5, &txtInFrame}, {6, &onHiddenForm}, {7, &onUnloadedForm}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line);
-        EXPECT_EQ(ErrorOf([&] { row.control->SetFocus(); }), 5);
+    for (Control* control : std::initializer_list<Control*>{
+             &lbl, &fra, &hidden, &disabled, &txtInFrame, &onHiddenForm, &onUnloadedForm}) {
+        SCOPED_TRACE(control->Name());
+        EXPECT_EQ(ErrorOf([&] { control->SetFocus(); }), 5);
         EXPECT_EQ(App().FocusedControl(), &txtA);
     }
     EXPECT_TRUE(log.Take().empty());
