@@ -9,6 +9,7 @@
 #include "Frame.h"
 #include "InputSimulator.h"
 #include "OptionButton.h"
+#include "RuntimeError_test.h"
 #include "ScrollBar.h"
 #include "TextBox.h"
 #include "ToolkitTestSupport.h"
@@ -16,6 +17,8 @@
 namespace forms {
 namespace {
 
+using rt::testing::ErrorOf;
+using rt::testing::ErrorTextOf;
 using testing::ToolkitTest;
 
 class ControlsTest : public ToolkitTest {
@@ -129,18 +132,9 @@ TEST_F(ControlsTest, SettingListIndexRaisesClickByCodeAndByTheUser) {
     EXPECT_EQ(log.Take(),
               (std::vector<std::string>{"Click 0 Gestern", "Click 2 Monat", "Click 1 Woche",
                                         "Click 0 Gestern", "Click 0 Gestern"}));
-    struct Row {
-        int line, index, error;
-    };
-    const Row rows[] = {{1, 1, 380}, {2, -2, 380}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line);
-        try {
-            cbo.SetListIndex(row.index);
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), row.error);
-        }
+    for (const int bad : {1, -2}) {  // past the list, below -1
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(ErrorOf([&] { cbo.SetListIndex(bad); }), 380);
         EXPECT_EQ(cbo.ListIndex(), 0);
     }
     EXPECT_THROW(cbo.List(1), rt::RuntimeError);
@@ -252,13 +246,7 @@ TEST_F(ControlsTest, ControlArrayElementsLoadAsCopiesOfTheFirstAndUnload) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
-        try {
-            row.call();
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), row.error);
-            EXPECT_EQ(e.Description(), row.description);
-        }
+        EXPECT_EQ(ErrorTextOf(row.call), std::to_string(row.error) + ": " + row.description);
     }
     EXPECT_EQ(txtInput.Indexes(), (std::vector<int>{0}));
 }
@@ -342,12 +330,7 @@ TEST_F(ControlsTest, LateBoundCallsReachTheKindsMembersAndTheCommonOnes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
-        try {
-            row.call();
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), row.error);
-        }
+        EXPECT_EQ(ErrorOf(row.call), row.error);
     }
 }
 

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -123,47 +125,11 @@ class LinuxFileSystem final : public FileSystem {
     }
 
     std::string ReadAll(const std::string& path) override {
-        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
-        struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-        std::string bytes;
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t done = 0;
-        for (;;) {
-            if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
-            const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-            }
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-        return bytes;
+        return Read(path, std::numeric_limits<std::size_t>::max());
     }
 
     std::string ReadPrefix(const std::string& path, std::size_t count) override {
-        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
-        struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-        std::string bytes(count, '\0');
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-            }
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-        return bytes;
+        return Read(path, count);
     }
 
     void WriteAtomic(const std::string& path, std::string_view bytes, bool ownerOnly) override {
@@ -226,6 +192,30 @@ class LinuxFileSystem final : public FileSystem {
     }
 
   private:
+    // At most `limit` bytes from the start of a regular file; the file's size only sizes the
+    // first buffer, as it may grow while it is read.
+    static std::string Read(const std::string& path, std::size_t limit) {
+        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
+        struct stat st;
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
+        std::string bytes(std::min(limit, static_cast<std::size_t>(st.st_size)), '\0');
+        std::size_t done = 0;
+        while (done < limit) {
+            if (done == bytes.size()) bytes.resize(std::min(limit, bytes.size() + 65536));
+            const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
+            }
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
     template <class Fail>
     static void WriteAll(int fd, std::string_view bytes, const Fail& fail) {
         std::size_t done = 0;
