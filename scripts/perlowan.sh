@@ -18,6 +18,7 @@ packages=(
   mingw-w64-tools
   clang libclang-rt-14-dev
   locales-all
+  libfltk1.3-dev
 )
 
 install_packages() {
