@@ -57,6 +57,15 @@ TEST_F(ControlsTest, ADoubleClickRaisesItsEventsInTheUsualOrder) {
     input::DoubleClick(txt);
     EXPECT_EQ(log.Take(), (std::vector<std::string>{"GotFocus", "MouseDown", "MouseUp", "Click",
                                                     "DblClick", "MouseUp"}));
+    // The desktop view's path: a press and release, then the double click's own press and a
+    // release without a click, at the box's centre (pixels).
+    input::MouseDown(form, 50, 10);
+    input::MouseUp(form, 50, 10);
+    input::DoubleClickPress(form, 50, 10);
+    input::MouseUp(form, 50, 10, button::Left, shift::None, false);
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"MouseDown", "MouseUp", "Click", "DblClick", "MouseUp"}));
+    EXPECT_EQ(App().Capture(), nullptr);
     txt.SetEnabled(false);  // a disabled control hears nothing
     input::DoubleClick(txt);
     EXPECT_TRUE(log.Take().empty());

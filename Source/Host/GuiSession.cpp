@@ -8,6 +8,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "DesktopRoles.h"
 #include "FormView.h"
@@ -49,30 +50,41 @@ class DiaryWindow final : public Fl_Double_Window {
     // The menu as the host's state has it now (the add-in's entry appears after AppInit).
     void BuildMenu() {
         menu_.clear();
-        menu_.add("&Datei/&Beenden", FL_CTRL + 'q', Call, new Action{this, &DiaryWindow::Close});
+        actions_.clear();
+        menu_.add("&Datei/&Beenden", FL_CTRL + 'q', Call, Keep(&DiaryWindow::Close));
         const std::string& caption = host_.App().MenuCaption();
         if (!host_.App().MenuEntry().empty()) {
             const std::string path = "&Add-ins/" + formsview::EscapeMenuPathElement(caption);
-            menu_.add(path.c_str(), 0, Call, new Action{this, &DiaryWindow::OpenAddIn});
+            menu_.add(path.c_str(), 0, Call, Keep(&DiaryWindow::OpenAddIn));
         } else {
             menu_.add("&Add-ins/(kein Menüeintrag)", 0, nullptr, nullptr, FL_MENU_INACTIVE);
         }
-        menu_.add("&Add-ins/Add-in ausblenden", 0, Call, new Action{this, &DiaryWindow::HideAddIn});
+        menu_.add("&Add-ins/Add-in ausblenden", 0, Call, Keep(&DiaryWindow::HideAddIn));
         const bool german = host_.App().Settings().language == Language::German;
-        menu_.add("&Sprache/Deutsch", 0, Call, new Action{this, &DiaryWindow::German},
+        menu_.add("&Sprache/Deutsch", 0, Call, Keep(&DiaryWindow::German),
                   FL_MENU_RADIO | (german ? FL_MENU_VALUE : 0));
-        menu_.add("&Sprache/English", 0, Call, new Action{this, &DiaryWindow::English},
+        menu_.add("&Sprache/English", 0, Call, Keep(&DiaryWindow::English),
                   FL_MENU_RADIO | (german ? 0 : FL_MENU_VALUE));
     }
 
     formsview::FormView& Pane() { return pane_; }
+    void Close() {
+        // Nothing of the add-in may stay referenced once its library is unloaded.
+        pane_.Attach(nullptr);
+        host_.Unload();
+        formsview::StopTimers();
+        hide();
+    }
 
   private:
     struct Action {
         DiaryWindow* window;
         void (DiaryWindow::*run)();
     };
-    // Menu items keep their action for the process's life (a few small objects).
+    Action* Keep(void (DiaryWindow::*run)()) {
+        actions_.push_back(std::make_unique<Action>(Action{this, run}));
+        return actions_.back().get();
+    }
     static void Call(Fl_Widget*, void* data) {
         auto* action = static_cast<Action*>(data);
         (action->window->*action->run)();
@@ -87,22 +99,21 @@ class DiaryWindow final : public Fl_Double_Window {
     }
     void German() { host_.SetLanguage(Language::German); }
     void English() { host_.SetLanguage(Language::English); }
-    void Close() {
-        // Nothing of the add-in may stay referenced once its library is unloaded.
-        pane_.Attach(nullptr);
-        host_.Unload();
-        formsview::StopTimers();
-        hide();
-    }
 
     TelmoraHost& host_;
+    std::vector<std::unique_ptr<Action>> actions_;
     Fl_Menu_Bar menu_;
     formsview::FormView pane_;
 };
 
 }  // namespace
 
-int RunGuiSession(TelmoraHost& host, const Options&, std::ostream& out, std::ostream& err) {
+int RunGuiSession(TelmoraHost& host, const Options& options, std::ostream& out, std::ostream& err) {
+    return RunDrivenGuiSession(host, options, out, err, {});
+}
+
+int RunDrivenGuiSession(TelmoraHost& host, const Options&, std::ostream& out, std::ostream& err,
+                        const GuiDriver& drive) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) {
         err << "telmora: --gui needs a display (DISPLAY is not set)\n";
@@ -118,6 +129,18 @@ int RunGuiSession(TelmoraHost& host, const Options&, std::ostream& out, std::ost
     host.Start();
     window.BuildMenu();
     formsview::ScheduleTimers();
+    struct Drive {
+        const GuiDriver& drive;
+        DiaryWindow& window;
+    } driving{drive, window};
+    if (drive)
+        Fl::add_timeout(
+            0,
+            [](void* data) {
+                auto* d = static_cast<Drive*>(data);
+                d->drive(d->window.Pane(), [d] { d->window.Close(); });
+            },
+            &driving);
     Fl::run();
     formsview::StopTimers();
     host.AnswerMessageBoxesWith(nullptr);
