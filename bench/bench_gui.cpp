@@ -4,9 +4,6 @@
 // 32,767 rows: a step redraws only the visible rows, so both should cost the same.
 //
 // Needs a display: `perlowan.sh bench` runs it under xvfb-run when none is set.
-#include <FL/Fl.H>
-#include <FL/x.H>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +26,10 @@
 #include "SampleTips.h"
 #include "Telmora.h"
 #include "TelmoraHost.h"
+
+// Last: the X11 header defines macros (None, KeyPress) that would replace names of the toolkit.
+#include <FL/Fl.H>
+#include <FL/x.H>
 
 namespace fs = std::filesystem;
 
@@ -81,14 +82,24 @@ void Measure(telmora::TelmoraHost& host, formsview::FormView& pane, Clock::time_
     const float x = bounds.left + bounds.width / 2, y = bounds.top + bounds.height / 2;
     for (int rows : {100, 32767}) {
         Call(*grid, "Clear", {});
-        Call(*grid, "Redraw", {rt::Variant(false)}, rt::CallType::PropertyPut);
+        Call(*grid, "Redraw", {rt::Variant(false)}, rt::CallType::PropertyLet);
         for (int r = 0; r < rows; ++r)
             Call(*grid, "AddItem",
                  {rt::Variant("01.01.2026\tTipp Nummer " + std::to_string(r) +
                               ": Ihr Blutzucker lag am Abend häufig über dem Zielbereich.")});
-        Call(*grid, "Redraw", {rt::Variant(true)}, rt::CallType::PropertyPut);
-        Call(*grid, "TopRow", {rt::Variant(std::int16_t{40})}, rt::CallType::PropertyPut);
+        Call(*grid, "Redraw", {rt::Variant(true)}, rt::CallType::PropertyLet);
+        Call(*grid, "TopRow", {rt::Variant(std::int16_t{40})}, rt::CallType::PropertyLet);
         DrawNow();
+        const auto top = [&] {
+            return Call(*grid, "TopRow", {}, rt::CallType::PropertyGet).ToLong();
+        };
+        const long before = top();
+        forms::input::Wheel(*form, x, y, -120);
+        if (top() == before) {
+            std::printf("gui: the wheel does not scroll the list (TopRow %ld)\n", before);
+            return;
+        }
+        forms::input::Wheel(*form, x, y, 120);
         std::vector<double> perStep;
         for (int run = 0; run < 5; ++run) {
             const int steps = 100;

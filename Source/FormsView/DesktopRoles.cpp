@@ -160,6 +160,7 @@ int FltkMessageBoxes::ShowMessageBox(const std::string& prompt, int buttons, int
     DialogState state{CloseAnswer(buttons), nullptr};
     Fl_Window window(width, height);
     window.copy_label(title.c_str());
+    window.color(fl_rgb_color(240, 240, 240));
     state.window = &window;
     if (look.glyph) {
         auto* glyph = new Fl_Box(FL_OVAL_BOX, kMargin, kMargin, kIcon, kIcon, look.glyph);
@@ -179,7 +180,7 @@ int FltkMessageBoxes::ShowMessageBox(const std::string& prompt, int buttons, int
         Fl_Button* button = static_cast<int>(i) == defaultIndex
                                 ? new Fl_Return_Button(bx, by, buttonW, kButtonH)
                                 : new Fl_Button(bx, by, buttonW, kButtonH);
-        button->copy_label(EscapeLabel(set[i].label).c_str());
+        button->copy_label(EscapeButtonLabel(set[i].label).c_str());
         button->labelsize(kTextSize);
         data[i] = {&state, set[i].answer};
         button->callback(

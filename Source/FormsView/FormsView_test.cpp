@@ -78,22 +78,26 @@ TEST(ColorsTest, ResolvesPlainAndSystemColours) {
 TEST(MenuLabelTest, HostTextsShowAsGiven) {
     struct Row {
         int line;
-        std::string text, path, item, label;
+        std::string text, path, item, label, button;
     };
     const Row rows[] = {
-        {1, "Perlowan", "Perlowan", "Perlowan", "Perlowan"},
-        {2, "Tipps/Hinweise", "Tipps\\/Hinweise", "Tipps/Hinweise", "Tipps/Hinweise"},
-        {3, "Essen & Trinken", "Essen && Trinken", "Essen && Trinken", "Essen && Trinken"},
-        {4, "a|b", "a\\|b", "a|b", "a|b"},
-        {5, "C:\\Daten", "C:\\\\Daten", "C:\\Daten", "C:\\Daten"},
-        {6, "@Ärger 100%", "@Ärger 100%", "@Ärger 100%", "@@Ärger 100%"},
-        {7, "", "", "", ""},
+        {1, "Perlowan", "Perlowan", "Perlowan", "Perlowan", "Perlowan"},
+        {2, "Tipps/Hinweise", "Tipps\\/Hinweise", "Tipps/Hinweise", "Tipps/Hinweise",
+         "Tipps/Hinweise"},
+        {3, "Essen & Trinken", "Essen && Trinken", "Essen && Trinken", "Essen & Trinken",
+         "Essen && Trinken"},
+        {4, "a|b", "a\\|b", "a|b", "a|b", "a|b"},
+        {5, "C:\\Daten", "C:\\\\Daten", "C:\\Daten", "C:\\Daten", "C:\\Daten"},
+        {6, "@Ärger & 100%", "@Ärger && 100%", "@Ärger && 100%", "@@Ärger & 100%",
+         "@@Ärger && 100%"},
+        {7, "", "", "", "", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("row " + std::to_string(row.line));
         EXPECT_EQ(EscapeMenuPathElement(row.text), row.path);
         EXPECT_EQ(EscapeMenuItemLabel(row.text), row.item);
         EXPECT_EQ(EscapeLabel(row.text), row.label);
+        EXPECT_EQ(EscapeButtonLabel(row.text), row.button);
     }
 }
 

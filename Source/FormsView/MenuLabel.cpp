@@ -30,9 +30,13 @@ std::string EscapeLabel(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 2);
     for (char c : text) {
-        if (c == '@' || c == '&') out += c;
+        if (c == '@') out += c;
         out += c;
     }
     return out;
+}
+
+std::string EscapeButtonLabel(std::string_view text) {
+    return EscapeMenuItemLabel(EscapeLabel(text));
 }
 }  // namespace formsview

@@ -15,6 +15,8 @@ std::string EscapeMenuItemLabel(std::string_view text);
 }  // namespace formsview
 
 namespace formsview {
-// For a widget label or tooltip: "@" (FLTK's symbol mark) and "&" (the shortcut mark) doubled.
+// For a box's label or a tooltip: "@" (FLTK's symbol mark) doubled.
 std::string EscapeLabel(std::string_view text);
+// For a button's label, which also underlines the letter after "&": "@" and "&" doubled.
+std::string EscapeButtonLabel(std::string_view text);
 }  // namespace formsview
