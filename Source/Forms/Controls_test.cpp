@@ -298,6 +298,7 @@ TEST_F(ControlsTest, AViewFollowsEveryChangeThroughTheChangeStream) {
     element.SetText("x");
     element.SetText("x");  // no change, nothing reported
     element.SetVisible(true);
+    element.SetFocus();
     EXPECT_THROW(element.SetAlignment(3), rt::RuntimeError);
     txtInputC.Unload(1);
     App().RemoveObserver(&stream);
@@ -306,7 +307,8 @@ TEST_F(ControlsTest, AViewFollowsEveryChangeThroughTheChangeStream) {
                                 "changed txtInputC(1) Top", "changed txtInputC(1) Width",
                                 "changed txtInputC(1) Height", "changed txtInputC(1) Alignment",
                                 "changed txtInputC(1) ScrollBars", "changed txtInputC(1) Text",
-                                "changed txtInputC(1) Visible", "removed txtInputC(1)"}));
+                                "changed txtInputC(1) Visible", "changed txtInputC(1) Focus",
+                                "changed txtInputC(1) Focus", "removed txtInputC(1)"}));
 }
 
 TEST_F(ControlsTest, UnloadingTheFocusedElementTakesTheFocusAway) {
