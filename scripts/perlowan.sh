@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One entry for building and running Perlowan on Debian 12.
-#   perlowan.sh demo   install what is missing, build, run the demo
+#   perlowan.sh demo   install what is missing, build, run the demo (the diary window on a
+#                      desktop, the headless exchange without a display)
 #   perlowan.sh test   install what is missing, build and run every test, normal and sanitized,
 #                      then each fuzz target for 20 s
 #   perlowan.sh bench  build the benchmarks and run them
@@ -18,6 +19,7 @@ packages=(
   mingw-w64-tools
   clang libclang-rt-14-dev
   locales-all
+  libfltk1.3-dev xvfb xauth
 )
 
 install_packages() {
@@ -99,7 +101,16 @@ case "${1:-}" in
   demo)
     install_packages
     configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    "$root/build/bin/perlowan-demo"
+    if [ -n "${DISPLAY:-}" ]; then
+      # On a desktop: the diary's window with the add-in; the exchange is the user's to start.
+      work=$(mktemp -d)
+      echo "perlowan: the diary window opens (menu Add-ins, Perlowan); close it to end the demo"
+      "$root/build/bin/telmora" --registry "$work/registry" \
+        --register "$root/build/lib/libPerlowan.so" --settings "$work/settings" --quiet-trace --gui
+      rm -rf "$work"
+    else
+      "$root/build/bin/perlowan-demo"
+    fi
     ;;
   test)
     install_packages
@@ -115,7 +126,13 @@ case "${1:-}" in
     install_packages
     configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DPERLOWAN_TESTS=OFF -DPERLOWAN_BENCH=ON
     for b in "$root"/build-bench/bin/bench_*; do
-      [ -x "$b" ] && "$b"
+      [ -x "$b" ] || continue
+      # The desktop view's benchmark draws on a screen: a virtual one when there is none.
+      if [ "$(basename "$b")" = bench_gui ] && [ -z "${DISPLAY:-}" ]; then
+        xvfb-run -a -s "-screen 0 1280x1024x24" "$b"
+      else
+        "$b"
+      fi
     done
     ;;
   fuzz)

@@ -60,6 +60,15 @@ TEST_F(ControlsTest, ADoubleClickRaisesItsEventsInTheUsualOrder) {
     input::DoubleClick(txt);
     EXPECT_EQ(log.Take(), (std::vector<std::string>{"GotFocus", "MouseDown", "MouseUp", "Click",
                                                     "DblClick", "MouseUp"}));
+    // The desktop view's path: a press and release, then the double click's own press and a
+    // release without a click, at the box's centre (pixels).
+    input::MouseDown(form, 50, 10);
+    input::MouseUp(form, 50, 10);
+    input::DoubleClickPress(form, 50, 10);
+    input::MouseUp(form, 50, 10, button::Left, shift::None, false);
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"MouseDown", "MouseUp", "Click", "DblClick", "MouseUp"}));
+    EXPECT_EQ(App().Capture(), nullptr);
     txt.SetEnabled(false);  // a disabled control hears nothing
     input::DoubleClick(txt);
     EXPECT_TRUE(log.Take().empty());
@@ -277,6 +286,7 @@ TEST_F(ControlsTest, AViewFollowsEveryChangeThroughTheChangeStream) {
     element.SetText("x");
     element.SetText("x");  // no change, nothing reported
     element.SetVisible(true);
+    element.SetFocus();
     EXPECT_THROW(element.SetAlignment(3), rt::RuntimeError);
     txtInputC.Unload(1);
     App().RemoveObserver(&stream);
@@ -285,7 +295,8 @@ TEST_F(ControlsTest, AViewFollowsEveryChangeThroughTheChangeStream) {
                                 "changed txtInputC(1) Top", "changed txtInputC(1) Width",
                                 "changed txtInputC(1) Height", "changed txtInputC(1) Alignment",
                                 "changed txtInputC(1) ScrollBars", "changed txtInputC(1) Text",
-                                "changed txtInputC(1) Visible", "removed txtInputC(1)"}));
+                                "changed txtInputC(1) Visible", "changed txtInputC(1) Focus",
+                                "changed txtInputC(1) Focus", "removed txtInputC(1)"}));
 }
 
 TEST_F(ControlsTest, UnloadingTheFocusedElementTakesTheFocusAway) {

@@ -134,11 +134,23 @@ void MouseDown(Form& form, float x, float y, std::int16_t button, std::int16_t s
     if (Control* target = Target(form, x, y)) PressOn(*target, x, y, button, shift);
 }
 
-void MouseUp(Form& form, float x, float y, std::int16_t button, std::int16_t shift) {
+void MouseUp(Form& form, float x, float y, std::int16_t button, std::int16_t shift, bool click) {
     platform::Windows().SetCursorPos(ToScreen(form, x, y));
     Modifiers held(shift);
     Hold hold(&form);
-    if (Control* target = Target(form, x, y)) ReleaseOn(*target, x, y, button, shift, true);
+    if (Control* target = Target(form, x, y)) ReleaseOn(*target, x, y, button, shift, click);
+}
+
+void DoubleClickPress(Form& form, float x, float y, std::int16_t shift) {
+    platform::Windows().SetCursorPos(ToScreen(form, x, y));
+    Modifiers held(shift);
+    Hold hold(&form);
+    Control* target = Target(form, x, y);
+    if (!target || !target->IsEnabledThrough()) return;
+    Hold control(target);
+    platform::KeyState().KeyDown(platform::VK_LBUTTON);
+    App().SetCapture(target);
+    target->DblClick();
 }
 
 void Click(Control& control, std::int16_t shift) {

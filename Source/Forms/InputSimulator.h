@@ -27,9 +27,13 @@ void MouseMove(Form& form, float x, float y, std::int16_t buttons = 0, std::int1
 void MouseDown(Form& form, float x, float y, std::int16_t button = button::Left,
                std::int16_t shift = 0);
 // A release: MouseUp, then for the left button over the pressed control its click (Click, or the
-// value change of a check box or option button).
+// value change of a check box or option button) unless `click` is false.
 void MouseUp(Form& form, float x, float y, std::int16_t button = button::Left,
-             std::int16_t shift = 0);
+             std::int16_t shift = 0, bool click = true);
+// The second press of a double click (the view's entry; DoubleClick below does the whole
+// sequence): the control under the point raises DblClick instead of MouseDown and holds the
+// mouse; the release that follows is a MouseUp with `click` false.
+void DoubleClickPress(Form& form, float x, float y, std::int16_t shift = 0);
 
 // Move, press and release at the control's centre.
 void Click(Control& control, std::int16_t shift = 0);

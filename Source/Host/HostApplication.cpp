@@ -80,13 +80,14 @@ rt::DispId HostApplication::GetIdOfName(std::string_view name) {
     return Members().IdOf(name);
 }
 
-bool HostApplication::AddMenu(const std::string& menuName, const std::string&, std::int16_t,
+bool HostApplication::AddMenu(const std::string& menuName, const std::string& caption, std::int16_t,
                               std::string& errorText) {
     if (settings_.refuseMenu) {
         errorText = settings_.refuseMenuText;
         return false;
     }
     menuEntry_ = menuName;
+    menuCaption_ = caption;
     return true;
 }
 

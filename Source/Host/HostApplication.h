@@ -68,6 +68,8 @@ class HostApplication final : public rt::Dispatchable<HostApplication> {
     bool IsRegistered(std::int32_t eventId) const { return events_.count(eventId) != 0; }
     std::int32_t AddInWindow() const { return addInWindow_; }
     const std::string& MenuEntry() const { return menuEntry_; }
+    // The caption the add-in gave its menu entry ("" before AddMenu).
+    const std::string& MenuCaption() const { return menuCaption_; }
     std::string SettingsFolder() const;
     // What ShowAddIn does besides remembering the handle: the host's placing of the window.
     void SetPresenter(std::function<void(std::int32_t)> presenter) {
@@ -80,6 +82,7 @@ class HostApplication final : public rt::Dispatchable<HostApplication> {
     std::set<std::int32_t> events_;
     std::int32_t addInWindow_ = 0;
     std::string menuEntry_;
+    std::string menuCaption_;
     std::function<void(std::int32_t)> presenter_;
 };
 

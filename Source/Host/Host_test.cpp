@@ -585,6 +585,8 @@ TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
         {{"--language"}, "", 2, "option --language needs a value"},
         {{"--language", "fr"}, "", 2, "unknown language fr"},
         {{"--tips", "ftp:x"}, "", 2, "unknown tips source ftp:x"},
+        {{"--gui", "--script", "-"}, "", 2, "--gui and --script exclude each other"},
+        {with({"--gui"}), "", 2, "this program has no graphical mode"},  // no session given
         {{"--registry", registry, "--progid", "No.Such"}, "", 1, "No.Such is not registered"},
         {with({"--script", "-"}), "start\nwobble\n", 1, "line 2: unknown command \"wobble\""},
         {with({"--script", "-"}), "dump cboZeitraum\n", 1,

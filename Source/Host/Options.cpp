@@ -25,6 +25,9 @@ options:
                         (default: Trace.log in the settings folder)
   --quiet-trace         no trace lines on standard error
   --script FILE         run the script FILE ("-" for standard input); see below
+  --gui                 open the diary's window on the desktop (needs a display); the add-in's
+                        menu entry shows the add-in window inside it, the call log is printed
+                        when the window is closed
   --help                show this text
 
 script commands (one a line):
@@ -84,12 +87,18 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             if (!value(options.settings.traceFile)) return std::nullopt;
         } else if (arg == "--quiet-trace") {
             options.settings.traceToStderr = false;
+        } else if (arg == "--gui") {
+            options.gui = true;
         } else if (arg == "--script") {
             if (!value(options.script)) return std::nullopt;
         } else {
             error = "unknown option " + arg + " (try --help)";
             return std::nullopt;
         }
+    }
+    if (options.gui && !options.script.empty()) {
+        error = "--gui and --script exclude each other";
+        return std::nullopt;
     }
     return options;
 }

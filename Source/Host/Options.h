@@ -15,6 +15,7 @@ struct Options {
     std::string registerLibrary;    // register this library before loading
     std::string unregisterLibrary;  // unregister this library and stop
     std::string script;             // "" = the default session, "-" = standard input
+    bool gui = false;               // the graphical session instead of the headless one
     bool help = false;
 };
 

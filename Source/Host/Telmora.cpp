@@ -38,7 +38,7 @@ bool SelfRegister(const std::string& path, bool enrol, std::ostream& out, std::o
 }  // namespace
 
 int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-               std::ostream& err) {
+               std::ostream& err, const InteractiveSession& gui) {
     std::string error;
     const std::optional<Options> parsed = ParseOptions(args, error);
     if (!parsed) {
@@ -49,6 +49,10 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
     if (options.help) {
         out << Usage();
         return 0;
+    }
+    if (options.gui && !gui) {
+        err << "telmora: this program has no graphical mode\n";
+        return 2;
     }
 
     std::ifstream file;
@@ -84,6 +88,8 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
         err << "telmora: cannot load " << options.progId << ": " << e.Description() << '\n';
         return 1;
     }
+
+    if (options.gui) return gui(host, options, out, err);
 
     if (options.script.empty()) {
         host.Start();

@@ -12,10 +12,13 @@ constexpr float kPaneHeight = 6915;
 
 class LoggedMessageBoxes final : public platform::MessageBoxService {
   public:
-    explicit LoggedMessageBoxes(HostApplication& app) : app_(app) {}
+    LoggedMessageBoxes(HostApplication& app,
+                       const std::shared_ptr<platform::MessageBoxService>& answering)
+        : app_(app), answering_(answering) {}
     int ShowMessageBox(const std::string& prompt, int buttons, int icon,
                        const std::string& title) override {
-        const int answer = recorder_.ShowMessageBox(prompt, buttons, icon, title);
+        const int answer = answering_ ? answering_->ShowMessageBox(prompt, buttons, icon, title)
+                                      : recorder_.ShowMessageBox(prompt, buttons, icon, title);
         app_.Note("MsgBox(" + LogValue(rt::Variant(prompt)) + ", buttons " +
                   std::to_string(buttons) + ", icon " + std::to_string(icon) + ", " +
                   LogValue(rt::Variant(title)) + ") = " + std::to_string(answer));
@@ -24,6 +27,7 @@ class LoggedMessageBoxes final : public platform::MessageBoxService {
 
   private:
     HostApplication& app_;
+    const std::shared_ptr<platform::MessageBoxService>& answering_;
     platform::RecordingMessageBoxes recorder_;
 };
 
@@ -31,7 +35,7 @@ class LoggedMessageBoxes final : public platform::MessageBoxService {
 
 TelmoraHost::TelmoraHost(HostSettings settings)
     : app_(std::make_shared<HostApplication>(std::move(settings))),
-      boxes_(std::make_shared<LoggedMessageBoxes>(*app_)) {
+      boxes_(std::make_shared<LoggedMessageBoxes>(*app_, answering_)) {
     // The host places the add-in's window in its own pane, at the size the window was made for.
     app_->SetPresenter([this](std::int32_t hWnd) {
         if (auto* form = forms::App().FormOfWindow(hWnd)) form->Move(0, 0, kPaneWidth, kPaneHeight);
@@ -40,6 +44,10 @@ TelmoraHost::TelmoraHost(HostSettings settings)
 
 TelmoraHost::~TelmoraHost() {
     Unload();
+}
+
+void TelmoraHost::AnswerMessageBoxesWith(std::shared_ptr<platform::MessageBoxService> answering) {
+    answering_ = std::move(answering);
 }
 
 void TelmoraHost::Load(const std::string& progId) {

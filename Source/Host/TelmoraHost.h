@@ -37,6 +37,10 @@ class TelmoraHost {
     // add-in object, logs whether the library may be unloaded now, and unloads it if so.
     void Unload();
 
+    // Who answers the add-in's message boxes (they are logged either way); nullptr: the default
+    // button, without asking anyone.
+    void AnswerMessageBoxesWith(std::shared_ptr<platform::MessageBoxService> answering);
+
     HostApplication& App() { return *app_; }
     const std::shared_ptr<HostApplication>& AppObject() const { return app_; }
     rt::ObjectRef AddIn() const { return addIn_; }
@@ -50,6 +54,7 @@ class TelmoraHost {
 
     std::shared_ptr<HostApplication> app_;
     // The add-in's message boxes are answered with their default button and logged.
+    std::shared_ptr<platform::MessageBoxService> answering_;
     rt::ScopedRole<platform::MessageBoxService> boxes_;
     std::unique_ptr<ComponentLibrary> library_;
     rt::ObjectRef addIn_;
