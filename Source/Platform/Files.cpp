@@ -107,6 +107,21 @@ class LinuxFileSystem final : public FileSystem {
         return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
     }
 
+    std::optional<FileStamp> Stamp(const std::string& path) override {
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+        if (::access(path.c_str(), R_OK) != 0) return std::nullopt;
+        FileStamp stamp;
+        stamp.modifiedNs =
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+        stamp.changedNs =
+            static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+        stamp.size = st.st_size;
+        stamp.device = st.st_dev;
+        stamp.inode = st.st_ino;
+        return stamp;
+    }
+
     std::string ReadAll(const std::string& path) override {
         FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");

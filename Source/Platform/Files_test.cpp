@@ -8,9 +8,11 @@
 #include <unistd.h>
 #include "RuntimeError_test.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "RuntimeError.h"
 #include "TestSupport.h"
@@ -93,6 +95,34 @@ TEST_F(FilesTest, ModifiedTimeHasNanosecondResolution) {
     ASSERT_EQ(::utimensat(AT_FDCWD, PathOf("stamped").c_str(), times, 0), 0);
     EXPECT_EQ(files_.ModifiedTime(PathOf("stamped")), 1700000000'987654321LL);
     EXPECT_EQ(files_.ModifiedTime(PathOf("missing")), std::nullopt);
+}
+
+// A same-size rewrite with the modification time put back, and a replacement by rename, still
+// give another stamp; an untouched file gives the same one.
+TEST_F(FilesTest, StampTellsEveryChangeFromAnUnchangedFile) {
+    Make("stamped", "abc");
+    const std::string path = PathOf("stamped");
+    const auto first = files_.Stamp(path);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->modifiedNs, files_.ModifiedTime(path));
+    EXPECT_EQ(first->size, 3);
+    EXPECT_EQ(files_.Stamp(path), first);
+    const struct timespec keep[2] = {
+        {0, UTIME_OMIT}, {first->modifiedNs / 1'000'000'000, first->modifiedNs % 1'000'000'000}};
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // past the clock's tick
+    Make("stamped", "xyz");
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), keep, 0), 0);
+    const auto rewritten = files_.Stamp(path);
+    ASSERT_TRUE(rewritten.has_value());
+    EXPECT_EQ(rewritten->modifiedNs, first->modifiedNs);
+    EXPECT_NE(rewritten, first) << "the change time tells";
+    Make("other", "xyz");
+    fs::rename(PathOf("other"), path);
+    const auto renamed = files_.Stamp(path);
+    ASSERT_TRUE(renamed.has_value());
+    EXPECT_NE(renamed->inode, first->inode);
+    EXPECT_EQ(files_.Stamp(PathOf("missing")), std::nullopt);
+    EXPECT_EQ(files_.Stamp(dir_.string()), std::nullopt) << "a folder";
 }
 
 TEST_F(FilesTest, ReadAllGivesTheBytesOrRaises) {
