@@ -9,6 +9,8 @@ std::string Usage() {
 Loads the add-in registered under a programmatic identifier and drives it as the Telmora
 diary would. Without --script it starts the add-in, opens its window, hides it, ends it and
 prints the host's call log.
+An installed telmora registers the add-in installed with it for the user when the registry
+has no usable registration of Perlowan.cITelmora (on its first start, or after a move).
 
 options:
   --progid ID           the add-in to load (default Perlowan.cITelmora)

@@ -38,7 +38,8 @@ bool SelfRegister(const std::string& path, bool enrol, std::ostream& out, std::o
 }  // namespace
 
 int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-               std::ostream& err, const InteractiveSession& gui) {
+               std::ostream& err, const InteractiveSession& gui,
+               const Installation& installation) {
     std::string error;
     const std::optional<Options> parsed = ParseOptions(args, error);
     if (!parsed) {
@@ -80,6 +81,15 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
         return SelfRegister(options.unregisterLibrary, false, out, err) ? 0 : 1;
     if (!options.registerLibrary.empty() && !SelfRegister(options.registerLibrary, true, out, err))
         return 1;
+    if (options.registerLibrary.empty() && !installation.addInLibrary.empty() &&
+        options.progId == installation.progId) {
+        const std::string reason = FirstStartRegistrationReason(installation.progId);
+        // Told on the error stream: the output belongs to the session.
+        if (!reason.empty()) {
+            err << "telmora: " << reason << "; registering the installed add-in\n";
+            if (!SelfRegister(installation.addInLibrary, true, err, err)) return 1;
+        }
+    }
 
     TelmoraHost host(options.settings);
     try {
