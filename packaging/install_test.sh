@@ -47,6 +47,7 @@ expect_field Description '^Telmora diabetes diary host with the Perlowan tips ad
 expect_field Depends '(^|, )libc6 \(>= [0-9.]+\)'
 expect_field Depends '(^|, )libstdc\+\+6 \(>= [0-9.]+\)'
 expect_field Depends '(^|, )libcurl4 \(>= [0-9.~]+\)'
+expect_field Depends '(^|, )libfltk1\.3 \(>= [0-9.~]+\)'
 if field Depends | grep -qi perlowan; then fail "the package depends on its own libraries"; fi
 
 # Exactly these files, owned by root.
