@@ -1,6 +1,7 @@
 #include "FormView.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Menu_.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Window.H>
@@ -164,11 +165,29 @@ int FormView::HandleMouse(int event, forms::Form& form) {
     }
 }
 
+namespace {
+
+// The key just pressed is the shortcut of an entry of a menu bar among `group`'s children.
+bool IsMenuShortcut(const Fl_Group* group) {
+    if (!group) return false;
+    for (int i = 0; i < group->children(); ++i) {
+        const auto* menu = dynamic_cast<const Fl_Menu_*>(group->child(i));
+        if (menu && menu->menu() && menu->menu()->test_shortcut()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int FormView::HandleKey(forms::Form& form) {
     (void)form;
     const int state = Fl::event_state();
     // Alt combinations belong to the menu bar of the window.
     if (state & FL_ALT) return 0;
+    // A shortcut of a menu in the window (Ctrl+Q) is left to FLTK, which offers it to the menu
+    // once this widget has refused it, as accelerators come first on the desktop. Picking it
+    // here could unload the form while its input is still being handled.
+    if ((state & FL_CTRL) && IsMenuShortcut(window())) return 0;
     const std::int16_t shift = ShiftOf(state);
     const std::int16_t key = VirtualKeyOf(Fl::event_key());
     if (key != 0) forms::input::PressKey(key, shift);
