@@ -19,7 +19,7 @@ packages=(
   mingw-w64-tools
   clang libclang-rt-14-dev
   locales-all
-  libfltk1.3-dev xvfb xauth
+  libfltk1.3-dev xvfb xauth xdotool imagemagick
 )
 
 install_packages() {
