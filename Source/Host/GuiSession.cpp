@@ -41,8 +41,11 @@ class DiaryWindow final : public Fl_Double_Window {
         resizable(&pane_);
         size_range(scale.ToScreen(200), scale.ToScreen(150));
         callback([](Fl_Widget*, void* self) { static_cast<DiaryWindow*>(self)->Close(); }, this);
-        host_.App().SetPresenter(
-            [this](std::int32_t hWnd) { pane_.Attach(forms::App().FormOfWindow(hWnd)); });
+        host_.App().SetPresenter([this](std::int32_t hWnd) {
+            pane_.Attach(forms::App().FormOfWindow(hWnd));
+            // Keys go to the add-in window from the start, as in the diary.
+            pane_.take_focus();
+        });
     }
 
     ~DiaryWindow() override { host_.App().SetPresenter({}); }
