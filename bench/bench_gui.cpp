@@ -46,10 +46,13 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// Draws what is pending and waits until the X server has done it.
-void DrawNow() {
-    Fl::flush();
+// Draws the pane and waits until the X server has done it. The loop runs until the pane has no
+// damage left: a window just shown draws only after the server has exposed it.
+bool DrawNow(formsview::FormView& pane) {
+    pane.redraw();
+    for (int turn = 0; turn < 100000 && pane.damage(); ++turn) Fl::check();
     XSync(fl_display, False);
+    return pane.damage() == 0;
 }
 
 rt::Variant Call(forms::Control& control, const char* member, std::vector<rt::Variant> args,
@@ -61,6 +64,7 @@ struct Result {
     bool ok = false;
     double startToDrawnMs = 0;
     std::vector<std::pair<int, double>> scrollUs;  // rows, microseconds per step
+    double redrawUs = 0;                           // a redraw of the window alone
 };
 
 void Measure(telmora::TelmoraHost& host, formsview::FormView& pane, Clock::time_point start,
@@ -71,8 +75,10 @@ void Measure(telmora::TelmoraHost& host, formsview::FormView& pane, Clock::time_
     forms::Control* grid = form ? form->FindControl("grdTipps") : nullptr;
     if (!button || !grid) return;
     forms::input::Click(*button);
-    pane.redraw();
-    DrawNow();
+    if (!DrawNow(pane)) {
+        std::printf("gui: the window is not drawn\n");
+        return;
+    }
     result.startToDrawnMs = MsSince(start);
     if (Call(*grid, "Rows", {}, rt::CallType::PropertyGet).ToLong() != 60) {
         std::printf("gui: the list does not hold 60 tips\n");
@@ -89,7 +95,7 @@ void Measure(telmora::TelmoraHost& host, formsview::FormView& pane, Clock::time_
                               ": Ihr Blutzucker lag am Abend häufig über dem Zielbereich.")});
         Call(*grid, "Redraw", {rt::Variant(true)}, rt::CallType::PropertyLet);
         Call(*grid, "TopRow", {rt::Variant(std::int16_t{40})}, rt::CallType::PropertyLet);
-        DrawNow();
+        DrawNow(pane);
         const auto top = [&] {
             return Call(*grid, "TopRow", {}, rt::CallType::PropertyGet).ToLong();
         };
@@ -106,12 +112,24 @@ void Measure(telmora::TelmoraHost& host, formsview::FormView& pane, Clock::time_
             const auto begin = Clock::now();
             for (int s = 0; s < steps; ++s) {
                 forms::input::Wheel(*form, x, y, (s & 1) ? 120 : -120);
-                pane.redraw();
-                DrawNow();
+                DrawNow(pane);
             }
             perStep.push_back(MsSince(begin) * 1000.0 / steps);
         }
         result.scrollUs.emplace_back(rows, Median(perStep));
+        if (rows == 100) {
+            // The screen's share of a step: the same redraw without a scroll.
+            const int steps = 100;
+            std::vector<double> drawOnly;
+            for (int run = 0; run < 5; ++run) {
+                const auto begin = Clock::now();
+                for (int s = 0; s < steps; ++s) {
+                    DrawNow(pane);
+                }
+                drawOnly.push_back(MsSince(begin) * 1000.0 / steps);
+            }
+            result.redrawUs = Median(drawOnly);
+        }
     }
     result.ok = true;
 }
@@ -163,6 +181,8 @@ int main() {
     std::printf("gui: start to the add-in window drawn with 60 tips %.1f ms\n",
                 result.startToDrawnMs);
     std::printf("BENCH gui_start tips=60 ms=%.1f\n", result.startToDrawnMs);
+    std::printf("gui: a redraw of the window alone %.1f us\n", result.redrawUs);
+    std::printf("BENCH gui_redraw us=%.1f\n", result.redrawUs);
     for (auto [rows, us] : result.scrollUs) {
         std::printf(
             "gui: one scroll step with %d rows %.1f us (wheel, grid, redraw; median of 5)\n", rows,

@@ -58,6 +58,9 @@ void Application::RunFocusMove(Control* target) {
     focused_ = target;
     if (target)
         if (Form* form = target->ParentForm()) form->activeControl_ = target->weak_from_this();
+    // The view shows the focus (caret, focus rectangle): it hears of each move.
+    if (old) NotifyChanged(*old, "Focus");
+    if (target) NotifyChanged(*target, "Focus");
     if (old) old->LostFocus();
     for (UserControl* uc : left)
         if (!Holds(entered, uc)) uc->ExitFocus();

@@ -13,6 +13,8 @@ class Control;
 class Form;
 
 // The change stream: a view (or a test) learns of every control added, changed and removed.
+// A move of the focus is reported as a change of "Focus" of the control left and of the one
+// entered.
 class ChangeObserver {
   public:
     virtual ~ChangeObserver() = default;

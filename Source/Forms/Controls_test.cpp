@@ -9,6 +9,7 @@
 #include "Frame.h"
 #include "InputSimulator.h"
 #include "OptionButton.h"
+#include "RuntimeError_test.h"
 #include "ScrollBar.h"
 #include "TextBox.h"
 #include "ToolkitTestSupport.h"
@@ -16,6 +17,8 @@
 namespace forms {
 namespace {
 
+using rt::testing::ErrorOf;
+using rt::testing::ErrorTextOf;
 using testing::ToolkitTest;
 
 class ControlsTest : public ToolkitTest {
@@ -138,18 +141,9 @@ TEST_F(ControlsTest, SettingListIndexRaisesClickByCodeAndByTheUser) {
     EXPECT_EQ(log.Take(),
               (std::vector<std::string>{"Click 0 Gestern", "Click 2 Monat", "Click 1 Woche",
                                         "Click 0 Gestern", "Click 0 Gestern"}));
-    struct Row {
-        int line, index, error;
-    };
-    const Row rows[] = {{1, 1, 380}, {2, -2, 380}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line);
-        try {
-            cbo.SetListIndex(row.index);
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), row.error);
-        }
+    for (const int bad : {1, -2}) {  // past the list, below -1
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(ErrorOf([&] { cbo.SetListIndex(bad); }), 380);
         EXPECT_EQ(cbo.ListIndex(), 0);
     }
     EXPECT_THROW(cbo.List(1), rt::RuntimeError);
@@ -261,13 +255,7 @@ TEST_F(ControlsTest, ControlArrayElementsLoadAsCopiesOfTheFirstAndUnload) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
-        try {
-            row.call();
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), row.error);
-            EXPECT_EQ(e.Description(), row.description);
-        }
+        EXPECT_EQ(ErrorTextOf(row.call), std::to_string(row.error) + ": " + row.description);
     }
     EXPECT_EQ(txtInput.Indexes(), (std::vector<int>{0}));
 }
@@ -298,6 +286,7 @@ TEST_F(ControlsTest, AViewFollowsEveryChangeThroughTheChangeStream) {
     element.SetText("x");
     element.SetText("x");  // no change, nothing reported
     element.SetVisible(true);
+    element.SetFocus();
     EXPECT_THROW(element.SetAlignment(3), rt::RuntimeError);
     txtInputC.Unload(1);
     App().RemoveObserver(&stream);
@@ -306,7 +295,8 @@ TEST_F(ControlsTest, AViewFollowsEveryChangeThroughTheChangeStream) {
                                 "changed txtInputC(1) Top", "changed txtInputC(1) Width",
                                 "changed txtInputC(1) Height", "changed txtInputC(1) Alignment",
                                 "changed txtInputC(1) ScrollBars", "changed txtInputC(1) Text",
-                                "changed txtInputC(1) Visible", "removed txtInputC(1)"}));
+                                "changed txtInputC(1) Visible", "changed txtInputC(1) Focus",
+                                "changed txtInputC(1) Focus", "removed txtInputC(1)"}));
 }
 
 TEST_F(ControlsTest, UnloadingTheFocusedElementTakesTheFocusAway) {
@@ -351,12 +341,7 @@ TEST_F(ControlsTest, LateBoundCallsReachTheKindsMembersAndTheCommonOnes) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
-        try {
-            row.call();
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), row.error);
-        }
+        EXPECT_EQ(ErrorOf(row.call), row.error);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "Frame.h"
 #include "InputSimulator.h"
 #include "Label.h"
+#include "RuntimeError_test.h"
 #include "TextBox.h"
 #include "ToolkitTestSupport.h"
 #include "UserControl.h"
@@ -14,6 +15,7 @@
 namespace forms {
 namespace {
 
+using rt::testing::ErrorOf;
 using testing::ToolkitTest;
 
 class FocusTest : public ToolkitTest {
@@ -123,20 +125,10 @@ TEST_F(FocusTest, ControlsThatCannotTakeTheFocusRaiseError5AndTheFocusStays) {
 
     txtA.SetFocus();  // the sentinel
     log.Take();
-    struct Row {
-        int line;
-        Control* control;
-    };
-    const Row rows[] = {{1, &lbl},        {2, &fra},          {3, &hidden},        {4, &disabled},
-                        {5, &txtInFrame}, {6, &onHiddenForm}, {7, &onUnloadedForm}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line);
-        try {
-            row.control->SetFocus();
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), 5);
-        }
+    for (Control* control : std::initializer_list<Control*>{
+             &lbl, &fra, &hidden, &disabled, &txtInFrame, &onHiddenForm, &onUnloadedForm}) {
+        SCOPED_TRACE(control->Name());
+        EXPECT_EQ(ErrorOf([&] { control->SetFocus(); }), 5);
         EXPECT_EQ(App().FocusedControl(), &txtA);
     }
     EXPECT_TRUE(log.Take().empty());

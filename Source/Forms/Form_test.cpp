@@ -12,12 +12,14 @@
 #include "Label.h"
 #include "OptionButton.h"
 #include "PictureBox.h"
+#include "RuntimeError_test.h"
 #include "TextBox.h"
 #include "ToolkitTestSupport.h"
 
 namespace forms {
 namespace {
 
+using rt::testing::ErrorOf;
 using testing::EventLog;
 using testing::ToolkitTest;
 
@@ -210,12 +212,7 @@ TEST_F(FormTest, ANegativeSizeFailsWithItsErrorAndChangesNothing) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.line);
-        try {
-            row.call();
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), 380);
-        }
+        EXPECT_EQ(ErrorOf(row.call), 380);
         EXPECT_EQ((std::vector<float>{txt.Left(), txt.Top(), txt.Width(), txt.Height()}),
                   (std::vector<float>{10, 20, 30, 40}));
     }
@@ -235,12 +232,7 @@ TEST_F(FormTest, AGifPictureGivesTheImageItsNaturalSize) {
     const std::string notGif[] = {"", "GIF89a\x01", "PNG89a0000000000", "GIF90a0000000000"};
     for (std::size_t i = 0; i < std::size(notGif); ++i) {
         SCOPED_TRACE(i);
-        try {
-            LoadPictureBytes(notGif[i]);
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), 481);
-        }
+        EXPECT_EQ(ErrorOf([&] { LoadPictureBytes(notGif[i]); }), 481);
     }
 }
 

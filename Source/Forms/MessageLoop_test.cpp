@@ -199,7 +199,6 @@ TEST_F(LoopTest, AButtonPressHoldsTheMouseUntilItsRelease) {
 
 platform::LResult RecordWheel(platform::WindowHandle, platform::MessageId msg,
                               platform::WParam wParam, platform::LParam) {
-    static_cast<void>(msg);
     return msg == platform::WM_MOUSEWHEEL ? 1000 + platform::SignedHiWord(wParam) : 0;
 }
 

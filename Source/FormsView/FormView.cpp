@@ -1,7 +1,6 @@
 #include "FormView.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Menu_.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Tooltip.H>
 #include <FL/Fl_Window.H>
@@ -12,6 +11,7 @@
 #include "Colors.h"
 #include "ComboBox.h"
 #include "EventMapping.h"
+#include "Focus.h"
 #include "Form.h"
 #include "InputSimulator.h"
 #include "MenuLabel.h"
@@ -165,31 +165,27 @@ int FormView::HandleMouse(int event, forms::Form& form) {
     }
 }
 
-namespace {
-
-// The key just pressed is the shortcut of an entry of a menu bar among `group`'s children.
-bool IsMenuShortcut(const Fl_Group* group) {
-    if (!group) return false;
-    for (int i = 0; i < group->children(); ++i) {
-        const auto* menu = dynamic_cast<const Fl_Menu_*>(group->child(i));
-        if (menu && menu->menu() && menu->menu()->test_shortcut()) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 int FormView::HandleKey(forms::Form& form) {
-    (void)form;
     const int state = Fl::event_state();
-    // Alt combinations belong to the menu bar of the window.
-    if (state & FL_ALT) return 0;
-    // A shortcut of a menu in the window (Ctrl+Q) is left to FLTK, which offers it to the menu
-    // once this widget has refused it, as accelerators come first on the desktop. Picking it
-    // here could unload the form while its input is still being handled.
-    if ((state & FL_CTRL) && IsMenuShortcut(window())) return 0;
     const std::int16_t shift = ShiftOf(state);
     const std::int16_t key = VirtualKeyOf(Fl::event_key());
+    // Alt combinations and Ctrl with a letter are the menu bar's shortcuts.
+    if ((state & FL_ALT) || ((state & FL_CTRL) && key >= 'A' && key <= 'Z')) return 0;
+    forms::Control* focused = forms::App().FocusedControl();
+    if (key == forms::key::Tab && (!focused || focused->ParentForm() != &form)) {
+        // Nothing of the form has the focus yet (a click gives it, or this Tab): the Tab enters
+        // the form at the start (or, with Shift, the end) of its tab order.
+        if (forms::Control* first =
+                forms::NextInTabOrder(form, nullptr, shift & forms::shift::Shift)) {
+            // Held down while the focus moves, as for any Tab: the grid tells keyboard arrival
+            // by it.
+            auto& keys = platform::KeyState();
+            keys.KeyDown(forms::key::Tab);
+            forms::App().MoveFocus(first);
+            keys.KeyUp(forms::key::Tab);
+        }
+        return 1;
+    }
     if (key != 0) forms::input::PressKey(key, shift);
     if (!(state & FL_CTRL) && IsTypedText(Fl::event_text(), Fl::event_length()))
         forms::input::TypeText(Fl::event_text());

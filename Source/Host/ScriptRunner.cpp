@@ -73,6 +73,12 @@ constexpr const char* kDumpProperties[] = {"Left",    "Top",       "Width",     
                                            "Text",    "ListIndex", "ListCount",    "Value",
                                            "Locked",  "MultiLine", "MousePointer", "BackColor"};
 
+// The store's bytes as text: the 8-bit code page, or UTF-16LE behind the Unicode marker "@@@".
+std::string StoreText(const std::string& bytes) {
+    if (bytes.starts_with(std::string("@\0@\0@\0", 6))) return rt::Utf16LeToUtf8(bytes.substr(6));
+    return rt::Win1252ToUtf8(bytes);
+}
+
 }  // namespace
 
 std::string ScriptRunner::Line::RestAfter(std::size_t n) const {
@@ -112,7 +118,9 @@ const std::vector<ScriptRunner::Command>& ScriptRunner::Commands() {
         {"clock", "MS", 1, "advance the clock by MS milliseconds (timers run)", &S::DoClock},
         {"today", "YYYY-MM-DD", 1, "set today's date", &S::DoToday},
         {"dump", "CONTROL", 1, "print the control's properties", &S::DoDump},
-        {"store", "", 0, "print the store file", &S::DoStore},
+        {"show", "CONTROL PROPERTY...", 2, "print the named properties of the control", &S::DoShow},
+        {"cells", "GRID", 1, "print the grid's rows, one line a row", &S::DoCells},
+        {"store", "", 0, "print the store file as text", &S::DoStore},
         {"log", "", 0, "print the host's call log since the last log (and message boxes)",
          &S::DoLog},
         {"echo", "TEXT", 0, "print TEXT", &S::DoEcho},
@@ -303,13 +311,45 @@ void ScriptRunner::DoKey(const Line& line) {
 
 void ScriptRunner::DoSelect(const Line& line) {
     forms::Control& grid = ControlNamed(line.words[1]);
-    std::vector<rt::Variant> args{
-        rt::Variant(static_cast<std::int32_t>(Number(line.words[2], "a column"))),
-        rt::Variant(static_cast<std::int32_t>(Number(line.words[3], "a row")))};
+    const long col = Number(line.words[2], "a column");
+    const long row = Number(line.words[3], "a row");
+    long cols = 0, rows = 0;
+    try {
+        cols = rt::GetProperty(grid.Object(), "Cols").ToLong();
+        rows = rt::GetProperty(grid.Object(), "Rows").ToLong();
+    } catch (const rt::RuntimeError& e) {
+        Fail(line.words[1] + " is not a grid: " + e.Description());
+    }
+    if (col < 0 || col >= cols || row < 0 || row >= rows)
+        Fail(line.words[1] + " has no cell " + line.words[2] + " " + line.words[3] + " (" +
+             std::to_string(cols) + " columns, " + std::to_string(rows) + " rows)");
+    std::vector<rt::Variant> args{rt::Variant(static_cast<std::int32_t>(col)),
+                                  rt::Variant(static_cast<std::int32_t>(row)), rt::Variant(true)};
     try {
         rt::CallByName(grid.Object(), "SelectCell", rt::CallType::Method, args);
     } catch (const rt::RuntimeError& e) {
         Fail(line.words[1] + " cannot select a cell: " + e.Description());
+    }
+    // The grid moves the focus on a later turn of the loop (a timer); the user-interface thread
+    // goes on until the cell has it, and with it CellGotFocus has fired.
+    const auto selected = [&] {
+        if (rt::GetProperty(grid.Object(), "CurrentCol").ToLong() != col ||
+            rt::GetProperty(grid.Object(), "CurrentRow").ToLong() != row)
+            return false;
+        for (const forms::Control* c = forms::App().FocusedControl(); c; c = c->Parent())
+            if (c == &grid) return true;
+        return false;
+    };
+    constexpr std::uint32_t kPatienceMs = 1000;
+    std::uint32_t waited = 0;
+    while (!selected()) {
+        const auto due = forms::App().Loop().NextTimerDueIn();
+        if (!due || waited >= kPatienceMs)
+            Fail(line.words[1] + " did not give cell " + line.words[2] + " " + line.words[3] +
+                 " the focus");
+        const std::uint32_t step = std::max<std::uint32_t>(*due, 1);
+        forms::App().Loop().Advance(*clock_, step);
+        waited += step;
     }
 }
 
@@ -354,14 +394,51 @@ void ScriptRunner::DoDump(const Line& line) {
             out_ << "  List(" << i << ") = " << LogValue(rt::Variant(list->List(i))) << '\n';
 }
 
+void ScriptRunner::DoShow(const Line& line) {
+    forms::Control& target = ControlNamed(line.words[1]);
+    for (std::size_t i = 2; i < line.words.size(); ++i) {
+        rt::Variant value;
+        try {
+            value = rt::GetProperty(target.Object(), line.words[i]);
+        } catch (const rt::RuntimeError& e) {
+            Fail(line.words[1] + "." + line.words[i] + ": " + e.Description());
+        }
+        out_ << line.words[1] << "." << line.words[i] << " = " << LogValue(value) << '\n';
+    }
+}
+
+void ScriptRunner::DoCells(const Line& line) {
+    forms::Control& target = ControlNamed(line.words[1]);
+    long rows = 0, cols = 0;
+    try {
+        rows = rt::GetProperty(target.Object(), "Rows").ToLong();
+        cols = rt::GetProperty(target.Object(), "Cols").ToLong();
+    } catch (const rt::RuntimeError& e) {
+        Fail(line.words[1] + " is not a grid: " + e.Description());
+    }
+    out_ << line.words[1] << ": " << rows << (rows == 1 ? " row\n" : " rows\n");
+    for (long r = 0; r < rows; ++r) {
+        out_ << "  Row(" << r << ") =";
+        for (long c = 0; c < cols; ++c) {
+            std::vector<rt::Variant> cell{rt::Variant(static_cast<std::int32_t>(c)),
+                                          rt::Variant(static_cast<std::int32_t>(r))};
+            out_ << (c ? " | " : " ")
+                 << LogValue(rt::CallByName(target.Object(), "CellValue", rt::CallType::PropertyGet,
+                                            cell));
+        }
+        out_ << '\n';
+    }
+}
+
 void ScriptRunner::DoStore(const Line&) {
     const std::string path = host_.App().SettingsFolder() + "Perlowan.dat";
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         out_ << "(no store file " << path << ")\n";
     } else {
-        out_ << "--- " << path << '\n' << in.rdbuf();
-        out_ << "\n---\n";
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        out_ << "--- " << path << '\n' << StoreText(bytes.str()) << "\n---\n";
     }
 }
 

@@ -74,6 +74,8 @@ class ScriptRunner {
     void DoClock(const Line& line);
     void DoToday(const Line& line);
     void DoDump(const Line& line);
+    void DoShow(const Line& line);
+    void DoCells(const Line& line);
     void DoStore(const Line&);
     void DoLog(const Line&);
     void DoEcho(const Line& line);

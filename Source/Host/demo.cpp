@@ -1,6 +1,6 @@
-// perlowan-demo: registers the add-in in a fresh registry, loads it by its programmatic
-// identifier through the substitute host, starts it, opens its window, switches the host's
-// language and prints the host's call log and the window's state.
+// perlowan-demo: registers the add-in in a fresh registry and settings folder, loads it by its
+// programmatic identifier through the substitute host and runs a whole exchange headless (see
+// DemoScript.h), printing what a person would check; then unregisters it.
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DemoScript.h"
 #include "Module.h"
 #include "Telmora.h"
 
@@ -22,24 +23,7 @@ int main() {
     const fs::path registry = work / "registry";
     const fs::path settings = work / "settings";
 
-    std::istringstream script(
-        "echo == The host starts the add-in and opens its window\n"
-        "start\n"
-        "menu\n"
-        "log\n"
-        "echo == The window\n"
-        "dump fraZeitraum\n"
-        "dump cboZeitraum\n"
-        "dump txtFrom\n"
-        "dump txtTo\n"
-        "dump cboTippFilter\n"
-        "echo == The host switches to English\n"
-        "language en\n"
-        "dump fraZeitraum\n"
-        "echo == The add-in is hidden and ended\n"
-        "hide\n"
-        "stop\n"
-        "log\n");
+    std::istringstream script(telmora::DemoScript());
     std::cout << "perlowan-demo: fresh registry in " << registry.string() << '\n';
     int status =
         telmora::RunTelmora({"--registry", registry.string(), "--register", library.string(),

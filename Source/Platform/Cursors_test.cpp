@@ -27,8 +27,6 @@ TEST_F(CursorsTest, StandardCursorsHaveStableDistinctHandles) {
         handles.insert(h);
     }
     EXPECT_EQ(handles.size(), std::size(ids));
-    EXPECT_EQ(platform::IDC_HAND, 32649);
-    EXPECT_EQ(platform::IDC_ARROW, 32512);
 }
 
 TEST_F(CursorsTest, UnknownIdsGiveNoHandle) {

@@ -7,11 +7,17 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace {
 
 using platform::testing::TicksOf;
+
+std::vector<int> Parts(const SystemTime& t) {
+    return {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+            t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
+}
 
 TEST(FileTime, ToSystemTimeGivesCalendarParts) {
     struct Row {
@@ -29,15 +35,7 @@ TEST(FileTime, ToSystemTimeGivesCalendarParts) {
         SCOPED_TRACE("row " + std::to_string(i));
         SystemTime out;
         ASSERT_TRUE(FileTimeToSystemTime(FileTime::FromTicks(rows[i].ticks), out));
-        const SystemTime& e = rows[i].expected;
-        EXPECT_EQ(out.wYear, e.wYear);
-        EXPECT_EQ(out.wMonth, e.wMonth);
-        EXPECT_EQ(out.wDayOfWeek, e.wDayOfWeek);
-        EXPECT_EQ(out.wDay, e.wDay);
-        EXPECT_EQ(out.wHour, e.wHour);
-        EXPECT_EQ(out.wMinute, e.wMinute);
-        EXPECT_EQ(out.wSecond, e.wSecond);
-        EXPECT_EQ(out.wMilliseconds, e.wMilliseconds);
+        EXPECT_EQ(Parts(out), Parts(rows[i].expected));
     }
     SystemTime untouched;
     EXPECT_FALSE(FileTimeToSystemTime(FileTime::FromTicks(~0ull), untouched));

@@ -1,12 +1,11 @@
 #pragma once
 // Test helpers for file times: ticks of a calendar time, and a fixed local time zone.
 #include <cstdint>
-#include <cstdlib>
 #include <ctime>
 #include <optional>
-#include <string>
 
 #include "FileTime.h"
+#include "TestSupport.h"
 
 namespace platform::testing {
 
@@ -30,22 +29,16 @@ inline constexpr const char* kCentralEuropeanTime = "CET-1CEST,M3.5.0,M10.5.0/3"
 class ScopedTimeZone {
   public:
     explicit ScopedTimeZone(const char* zone = kCentralEuropeanTime) {
-        if (const char* previous = std::getenv("TZ")) previous_ = previous;
-        ::setenv("TZ", zone, 1);
+        zone_.emplace("TZ", zone);
         ::tzset();
     }
     ~ScopedTimeZone() {
-        if (previous_)
-            ::setenv("TZ", previous_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
+        zone_.reset();
         ::tzset();
     }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
   private:
-    std::optional<std::string> previous_;
+    std::optional<testsupport::ScopedEnvironment> zone_;
 };
 
 }  // namespace platform::testing

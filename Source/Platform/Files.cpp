@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -107,48 +109,27 @@ class LinuxFileSystem final : public FileSystem {
         return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
     }
 
-    std::string ReadAll(const std::string& path) override {
-        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
+    std::optional<FileStamp> Stamp(const std::string& path) override {
         struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-        std::string bytes;
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t done = 0;
-        for (;;) {
-            if (done == bytes.size()) bytes.resize(bytes.size() + 65536);
-            const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-            }
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-        return bytes;
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+        if (::access(path.c_str(), R_OK) != 0) return std::nullopt;
+        FileStamp stamp;
+        stamp.modifiedNs =
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+        stamp.changedNs =
+            static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+        stamp.size = st.st_size;
+        stamp.device = st.st_dev;
+        stamp.inode = st.st_ino;
+        return stamp;
+    }
+
+    std::string ReadAll(const std::string& path) override {
+        return Read(path, std::numeric_limits<std::size_t>::max());
     }
 
     std::string ReadPrefix(const std::string& path, std::size_t count) override {
-        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
-        struct stat st;
-        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-        std::string bytes(count, '\0');
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-            }
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        bytes.resize(done);
-        return bytes;
+        return Read(path, count);
     }
 
     void WriteAtomic(const std::string& path, std::string_view bytes, bool ownerOnly) override {
@@ -211,6 +192,30 @@ class LinuxFileSystem final : public FileSystem {
     }
 
   private:
+    // At most `limit` bytes from the start of a regular file; the file's size only sizes the
+    // first buffer, as it may grow while it is read.
+    static std::string Read(const std::string& path, std::size_t limit) {
+        FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
+        struct stat st;
+        if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            rt::Raise(rt::err::PathFileAccessError, "FileSystem");
+        std::string bytes(std::min(limit, static_cast<std::size_t>(st.st_size)), '\0');
+        std::size_t done = 0;
+        while (done < limit) {
+            if (done == bytes.size()) bytes.resize(std::min(limit, bytes.size() + 65536));
+            const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                rt::Raise(rt::err::PathFileAccessError, "FileSystem");
+            }
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
     template <class Fail>
     static void WriteAll(int fd, std::string_view bytes, const Fail& fail) {
         std::size_t done = 0;

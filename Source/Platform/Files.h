@@ -11,6 +11,17 @@
 
 namespace platform {
 
+// What tells one version of a file from another: a change of content or a replacement by rename
+// changes at least one field.
+struct FileStamp {
+    std::int64_t modifiedNs = 0;  // last modification, nanoseconds since 1970
+    std::int64_t changedNs = 0;   // last change of the file's inode (also set by a rename)
+    std::int64_t size = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -22,6 +33,17 @@ class FileSystem {
     // Last modification in nanoseconds since 1970, at the file system's full resolution;
     // nothing when the file cannot be read.
     virtual std::optional<std::int64_t> ModifiedTime(const std::string& path) = 0;
+    // The file's stamp; nothing when it cannot be read. File systems without inodes give the
+    // modification time and length alone.
+    virtual std::optional<FileStamp> Stamp(const std::string& path) {
+        const auto modified = ModifiedTime(path);
+        const std::int64_t length = Length(path);
+        if (!modified || length < 0) return std::nullopt;
+        FileStamp stamp;
+        stamp.modifiedNs = stamp.changedNs = *modified;
+        stamp.size = length;
+        return stamp;
+    }
     // The whole file. Raises 53 when it is missing, 70 without permission, 75 for a folder or
     // another read failure.
     virtual std::string ReadAll(const std::string& path) = 0;

@@ -9,30 +9,21 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "Debug.h"
+#include "DebugRecorder.h"
 #include "Files.h"
 #include "RuntimeError_test.h"
-#include "Unprivileged_test.h"
+#include "TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-using platform::testing::AsUnprivilegedUser;
-using platform::testing::UnprivilegedUser;
 using rt::testing::ErrorOf;
-
-struct RecordingSink : rt::debug::Sink {
-    void Write(std::string_view area, std::string_view message) override {
-        lines.push_back(std::string(area) + ": " + std::string(message));
-    }
-    std::vector<std::string> lines;
-};
+using testsupport::AsUnprivilegedUser;
+using testsupport::ReadFile;
 
 // The number of a process that has ended.
 pid_t EndedProcess() {
@@ -44,49 +35,26 @@ pid_t EndedProcess() {
 
 class FilesSaveTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::path(testing::TempDir()) / "perlowan-save-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        // The unprivileged cases need to reach it.
-        ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        for (const auto& entry : fs::recursive_directory_iterator(dir_, ignored))
-            if (entry.is_directory(ignored)) ::chmod(entry.path().c_str(), 0755);
-        fs::remove_all(dir_, ignored);
-    }
+    // The unprivileged cases need to reach the folder.
+    void SetUp() override { ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0); }
     std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
     void Make(const std::string& name, const std::string& bytes) {
-        std::ofstream(dir_ / name, std::ios::binary) << bytes;
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        testsupport::WriteFile(dir_ / name, bytes);
     }
     std::vector<std::string> Names(const std::string& folder = "") const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_ / folder))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        return folder_.Names(folder);
     }
     static struct stat StatOf(const std::string& path) {
         struct stat st {};
         ::stat(path.c_str(), &st);
         return st;
     }
-    // Hands a file or folder to the unprivileged user.
-    static void GiveAway(const std::string& path, mode_t mode) {
-        const uid_t user = UnprivilegedUser();
-        ASSERT_EQ(::chown(path.c_str(), user, user == ::geteuid() ? ::getegid() : user), 0);
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    void GiveAway(const std::string& name, mode_t mode) {
+        testsupport::GiveToUnprivilegedUser(dir_ / name, mode);
     }
 
-    fs::path dir_;
+    testsupport::TempFolder folder_{"perlowan-save"};
+    const fs::path& dir_ = folder_.Path();
     platform::FileSystem& files_ = platform::Files();
 };
 
@@ -116,7 +84,7 @@ TEST_F(FilesSaveTest, ASaveThroughALinkReplacesTheLinksTarget) {
 
         EXPECT_TRUE(fs::is_symlink(dir_ / "links" / row.link));
         EXPECT_EQ(fs::read_symlink(dir_ / "links" / row.link).string(), row.pointsTo);
-        EXPECT_EQ(Read(PathOf(row.target)), "new " + std::to_string(i));
+        EXPECT_EQ(ReadFile(PathOf(row.target)), "new " + std::to_string(i));
     }
     EXPECT_EQ(Names("links"),
               (std::vector<std::string>{"absolute", "chain", "dangling", "middle", "relative"}));
@@ -125,9 +93,7 @@ TEST_F(FilesSaveTest, ASaveThroughALinkReplacesTheLinksTarget) {
 }
 
 TEST_F(FilesSaveTest, AReadOnlyFileIsNotWrittenByAnyone) {
-    auto sink = std::make_shared<RecordingSink>();
-    rt::ScopedRole<rt::debug::Sink> installed(sink);
-    rt::debug::ScopedAreas areas("files");
+    testsupport::DebugRecorder debug("files");
     const mode_t modes[] = {0400, 0444, 0555};
     for (std::size_t i = 0; i < std::size(modes); ++i) {
         SCOPED_TRACE("mode row " + std::to_string(i));
@@ -135,24 +101,24 @@ TEST_F(FilesSaveTest, AReadOnlyFileIsNotWrittenByAnyone) {
         Make(mine, "old");
         ASSERT_EQ(::chmod(PathOf(mine).c_str(), modes[i]), 0);
         EXPECT_EQ(ErrorOf([&] { files_.WriteAtomic(PathOf(mine), "new"); }), 70);
-        EXPECT_EQ(Read(PathOf(mine)), "old");
+        EXPECT_EQ(ReadFile(PathOf(mine)), "old");
         EXPECT_EQ(StatOf(PathOf(mine)).st_mode & 07777, modes[i]);
 
-        const std::string theirs = "theirs" + std::to_string(i);
-        Make(theirs, "old");
-        GiveAway(PathOf(theirs), modes[i]);
-        const std::string path = PathOf(theirs);
-        EXPECT_EQ(AsUnprivilegedUser([&] {
-                      platform::Files().WriteAtomic(path, "new");
-                      return std::string("written");
-                  }),
-                  "raised 70");
-        EXPECT_EQ(Read(path), "old");
+        const std::string theirs = PathOf("theirs" + std::to_string(i));
+        Make("theirs" + std::to_string(i), "old");
+        GiveAway("theirs" + std::to_string(i), modes[i]);
+        AsUnprivilegedUser([&] {
+            testsupport::DebugRecorder theirDebug("files");
+            EXPECT_EQ(ErrorOf([&] { platform::Files().WriteAtomic(theirs, "new"); }), 70);
+            EXPECT_EQ(theirDebug.Lines(),
+                      std::vector<std::string>{"files: " + theirs + " is read-only: not written"});
+        });
+        EXPECT_EQ(ReadFile(theirs), "old");
     }
-    EXPECT_EQ(sink->lines, (std::vector<std::string>{
-                               "files: " + PathOf("mine0") + " is read-only: not written",
-                               "files: " + PathOf("mine1") + " is read-only: not written",
-                               "files: " + PathOf("mine2") + " is read-only: not written"}));
+    EXPECT_EQ(debug.Lines(), (std::vector<std::string>{
+                                 "files: " + PathOf("mine0") + " is read-only: not written",
+                                 "files: " + PathOf("mine1") + " is read-only: not written",
+                                 "files: " + PathOf("mine2") + " is read-only: not written"}));
 }
 
 TEST_F(FilesSaveTest, AWritableFileInAFolderWithoutWriteAccessIsWrittenInPlace) {
@@ -160,37 +126,33 @@ TEST_F(FilesSaveTest, AWritableFileInAFolderWithoutWriteAccessIsWrittenInPlace) 
     Make("closed/store", "old contents, longer than the new");
     Make("closed/locked", "old");
     Make("closed/grows", "old");
-    GiveAway(PathOf("closed/store"), 0644);
-    GiveAway(PathOf("closed/locked"), 0444);
-    GiveAway(PathOf("closed/grows"), 0600);
-    GiveAway(PathOf("closed"), 0555);
+    GiveAway("closed/store", 0644);
+    GiveAway("closed/locked", 0444);
+    GiveAway("closed/grows", 0600);
+    GiveAway("closed", 0555);
     const ino_t inode = StatOf(PathOf("closed/store")).st_ino;
     const std::string folder = PathOf("closed");
-    const std::string outcome = AsUnprivilegedUser([&] {
-        auto sink = std::make_shared<RecordingSink>();
-        rt::ScopedRole<rt::debug::Sink> installed(sink);
-        rt::debug::ScopedAreas areas("files");
-        auto& files = platform::Files();
-        std::string result;
-        const std::string bigger(100000, 'g');
-        const std::pair<std::string, std::string> rows[] = {
-            {"store", "new"}, {"grows", bigger}, {"locked", "new"}, {"created", "new"}};
-        for (const auto& [name, bytes] : rows)
-            result += name + ":" + std::to_string(ErrorOf([&, &bytes = bytes, &name = name] {
-                          files.WriteAtomic(folder + "/" + name, bytes);
-                      })) +
-                      " ";
-        for (const std::string& line : sink->lines) result += "\n" + line;
-        return result;
+    const std::string bigger(100000, 'g');
+    AsUnprivilegedUser([&] {
+        testsupport::DebugRecorder debug("files");
+        const std::pair<std::string, int> rows[] = {
+            {"store", 0}, {"grows", 0}, {"locked", 70}, {"created", 70}};
+        for (const auto& [name, error] : rows) {
+            SCOPED_TRACE(name);
+            const std::string& bytes = name == "grows" ? bigger : "new";
+            EXPECT_EQ(ErrorOf([&] { platform::Files().WriteAtomic(folder + "/" + name, bytes); }),
+                      error);
+        }
+        const std::string noTemporary =
+            "files: no temporary file in " + folder + " (Permission denied): " + folder;
+        EXPECT_EQ(debug.Lines(), (std::vector<std::string>{
+                                     noTemporary + "/store written in place",
+                                     noTemporary + "/grows written in place",
+                                     "files: " + folder + "/locked is read-only: not written"}));
     });
-    EXPECT_EQ(outcome, "store:0 grows:0 locked:70 created:70 \nfiles: no temporary file in " +
-                           folder + " (Permission denied): " + folder +
-                           "/store written in place\nfiles: no temporary file in " + folder +
-                           " (Permission denied): " + folder + "/grows written in place\nfiles: " +
-                           folder + "/locked is read-only: not written");
-    EXPECT_EQ(Read(PathOf("closed/store")), "new");
-    EXPECT_EQ(Read(PathOf("closed/grows")), std::string(100000, 'g'));
-    EXPECT_EQ(Read(PathOf("closed/locked")), "old");
+    EXPECT_EQ(ReadFile(PathOf("closed/store")), "new");
+    EXPECT_EQ(ReadFile(PathOf("closed/grows")), bigger);
+    EXPECT_EQ(ReadFile(PathOf("closed/locked")), "old");
     EXPECT_EQ(StatOf(PathOf("closed/store")).st_ino, inode);
     EXPECT_EQ(Names("closed"), (std::vector<std::string>{"grows", "locked", "store"}));
 }
@@ -217,7 +179,7 @@ TEST_F(FilesSaveTest, TemporaryFilesOfEndedWritersGoWithTheNextSave) {
     std::vector<std::string> expected = {"store"};
     for (const Row& row : rows) {
         Make(row.name, std::string(1000, 'p'));
-        if (!row.ours) GiveAway(PathOf(row.name), 0600);
+        if (!row.ours) GiveAway(row.name, 0600);
         if (row.stays) expected.push_back(row.name);
     }
     std::sort(expected.begin(), expected.end());
@@ -227,7 +189,7 @@ TEST_F(FilesSaveTest, TemporaryFilesOfEndedWritersGoWithTheNextSave) {
     }
 
     files_.WriteAtomic(PathOf("store"), "new");
-    EXPECT_EQ(Read(PathOf("store")), "new");
+    EXPECT_EQ(ReadFile(PathOf("store")), "new");
     EXPECT_EQ(Names(), expected);
 }
 
@@ -253,17 +215,17 @@ TEST_F(FilesSaveTest, AKilledWriterLeavesNoLitterAfterTheNextSave) {
     ASSERT_TRUE(seen);
 
     files_.WriteAtomic(path, "after");
-    EXPECT_EQ(Read(path), "after");
+    EXPECT_EQ(ReadFile(path), "after");
     EXPECT_EQ(Names(), std::vector<std::string>{"store"});
 }
 
 TEST_F(FilesSaveTest, OwnerAndModeOfTheReplacedFileStay) {
-    const uid_t user = UnprivilegedUser();
+    const uid_t user = testsupport::UnprivilegedUser();
     // A file of the unprivileged user saved by the test's user (root: replaced and handed back).
     Make("theirs", "old");
-    GiveAway(PathOf("theirs"), 0640);
+    GiveAway("theirs", 0640);
     files_.WriteAtomic(PathOf("theirs"), "new", /*ownerOnly=*/true);
-    EXPECT_EQ(Read(PathOf("theirs")), "new");
+    EXPECT_EQ(ReadFile(PathOf("theirs")), "new");
     EXPECT_EQ(StatOf(PathOf("theirs")).st_uid, user);
     EXPECT_EQ(StatOf(PathOf("theirs")).st_mode & 07777, 0640u);
 
@@ -273,12 +235,8 @@ TEST_F(FilesSaveTest, OwnerAndModeOfTheReplacedFileStay) {
     ASSERT_EQ(::chmod(PathOf("shared").c_str(), 0666), 0);
     ASSERT_EQ(::chmod(dir_.c_str(), 0777), 0);
     const std::string path = PathOf("shared");
-    EXPECT_EQ(AsUnprivilegedUser([&] {
-                  platform::Files().WriteAtomic(path, "by another user");
-                  return std::string("written");
-              }),
-              "written");
-    EXPECT_EQ(Read(path), "by another user");
+    AsUnprivilegedUser([&] { platform::Files().WriteAtomic(path, "by another user"); });
+    EXPECT_EQ(ReadFile(path), "by another user");
     EXPECT_EQ(StatOf(path).st_uid, ::geteuid());
     EXPECT_EQ(StatOf(path).st_mode & 07777, 0666u);
     EXPECT_EQ(Names(), (std::vector<std::string>{"shared", "theirs"}));
@@ -286,37 +244,21 @@ TEST_F(FilesSaveTest, OwnerAndModeOfTheReplacedFileStay) {
 
 TEST_F(FilesSaveTest, WithoutPermissionNothingIsWrittenOrDeleted) {
     Make("kept", "old");
-    GiveAway(PathOf("kept"), 0644);
+    GiveAway("kept", 0644);
     fs::create_directory(dir_ / "closed");
     Make("closed/kept", "old");
-    GiveAway(PathOf("closed/kept"), 0644);
-    GiveAway(PathOf("closed"), 0555);
+    GiveAway("closed/kept", 0644);
+    GiveAway("closed", 0555);
     ASSERT_EQ(::chown(PathOf("kept").c_str(), ::geteuid(), ::getegid()), 0);
     const std::string kept = PathOf("kept"), closedKept = PathOf("closed/kept");
-    struct Row {
-        std::function<std::string()> action;
-        std::string expected;
-    };
-    const Row rows[] = {
-        /* 0 */ {[&] {
-                     platform::Files().WriteAtomic(kept, "new");
-                     return std::string("written");
-                 },
-                 "raised 70"},
-        /* 1 */ {[&] { return std::to_string(platform::Files().Delete(closedKept)); }, "70"},
-        /* 2 */
-        {[&] {
-             platform::Files().WriteAtomic(PathOf("closed/new"), "new");
-             return std::string("written");
-         },
-         "raised 70"},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE("row " + std::to_string(i));
-        EXPECT_EQ(AsUnprivilegedUser(rows[i].action), rows[i].expected);
-    }
-    EXPECT_EQ(Read(kept), "old");
-    EXPECT_EQ(Read(closedKept), "old");
+    AsUnprivilegedUser([&] {
+        auto& files = platform::Files();
+        EXPECT_EQ(ErrorOf([&] { files.WriteAtomic(kept, "new"); }), 70);
+        EXPECT_EQ(files.Delete(closedKept), 70);
+        EXPECT_EQ(ErrorOf([&] { files.WriteAtomic(PathOf("closed/new"), "new"); }), 70);
+    });
+    EXPECT_EQ(ReadFile(kept), "old");
+    EXPECT_EQ(ReadFile(closedKept), "old");
     EXPECT_EQ(Names("closed"), std::vector<std::string>{"kept"});
 }
 

@@ -8,9 +8,11 @@
 #include <unistd.h>
 #include "RuntimeError_test.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "RuntimeError.h"
 #include "TestSupport.h"
@@ -27,13 +29,7 @@ class FilesTest : public testing::Test {
     void Make(const std::string& name, const std::string& bytes) {
         testsupport::WriteFile(dir_ / name, bytes);
     }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return temp_.Names(); }
     static mode_t ModeOf(const std::string& path) {
         struct stat st;
         return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
@@ -44,47 +40,61 @@ class FilesTest : public testing::Test {
     platform::FileSystem& files_ = platform::Files();
 };
 
-TEST_F(FilesTest, LengthIsMinusOneWhenItCannotBeRead) {
+TEST_F(FilesTest, EachCallAnswersForEachKindOfPath) {
+    // A name just short enough for the file but too long for its temporary sibling.
+    const std::string longName(250, 'n');
+    Make(longName, "old");
     Make("five", "12345");
     Make("empty", "");
-    fs::create_directory(dir_ / "folder");
-    struct Row {
-        std::string path;
-        std::int64_t expected;
-    };
-    const Row rows[] = {
-        /* 0 */ {PathOf("five"), 5},
-        /* 1 */ {PathOf("empty"), 0},
-        /* 2 */ {PathOf("missing"), -1},
-        /* 3 */ {PathOf("folder"), -1},
-        /* 4 */ {"", -1},
-        /* 5 */ {PathOf("five/below"), -1},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(files_.Length(rows[i].path), rows[i].expected);
-    }
-}
-
-TEST_F(FilesTest, DeleteReturnsErrorNumbers) {
     Make("doomed", "x");
     fs::create_directory(dir_ / "folder");
+    enum Call { Length, Delete, ReadAll, WriteAtomic };
     struct Row {
+        Call call;
         std::string path;
-        int expected;
+        std::int64_t expected;  // Length's value, or the error number
     };
     const Row rows[] = {
-        /* 0 */ {PathOf("doomed"), 0},
-        /* 1 */ {PathOf("doomed"), 53},  // gone now
-        /* 2 */ {PathOf("missing"), 53},
-        /* 3 */ {PathOf("folder"), 75},
-        /* 4 */ {"", 53},
+        /* 0 */ {Length, PathOf("five"), 5},
+        /* 1 */ {Length, PathOf("empty"), 0},
+        /* 2 */ {Length, PathOf("missing"), -1},
+        /* 3 */ {Length, PathOf("folder"), -1},
+        /* 4 */ {Length, "", -1},
+        /* 5 */ {Length, PathOf("five/below"), -1},
+        /* 6 */ {Delete, PathOf("doomed"), 0},
+        /* 7 */ {Delete, PathOf("doomed"), 53},  // gone now
+        /* 8 */ {Delete, PathOf("missing"), 53},
+        /* 9 */ {Delete, PathOf("folder"), 75},
+        /* 10 */ {Delete, "", 53},
+        /* 11 */ {ReadAll, PathOf("missing"), 53},
+        /* 12 */ {ReadAll, PathOf("folder"), 75},
+        /* 13 */ {WriteAtomic, PathOf("missing folder/store"), 76},
+        /* 14 */ {WriteAtomic, PathOf("folder"), 75},
+        /* 15 */ {WriteAtomic, PathOf(longName), 75},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(files_.Delete(rows[i].path), rows[i].expected);
+        const std::string& path = rows[i].path;
+        switch (rows[i].call) {
+            case Length:
+                EXPECT_EQ(files_.Length(path), rows[i].expected);
+                break;
+            case Delete:
+                EXPECT_EQ(files_.Delete(path), rows[i].expected);
+                break;
+            case ReadAll:
+                EXPECT_EQ(ErrorOf([&] { files_.ReadAll(path); }), rows[i].expected);
+                EXPECT_EQ(ErrorOf([&] { files_.ReadPrefix(path, 1); }), rows[i].expected);
+                break;
+            case WriteAtomic:
+                EXPECT_EQ(ErrorOf([&] { files_.WriteAtomic(path, "new"); }), rows[i].expected);
+                break;
+        }
     }
-    EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+    // The failed replace kept the old file and left nothing behind.
+    EXPECT_EQ(files_.ReadAll(PathOf(longName)), "old");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"empty", "five", "folder", longName}));
+    EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
 }
 
 TEST_F(FilesTest, ModifiedTimeHasNanosecondResolution) {
@@ -95,15 +105,42 @@ TEST_F(FilesTest, ModifiedTimeHasNanosecondResolution) {
     EXPECT_EQ(files_.ModifiedTime(PathOf("missing")), std::nullopt);
 }
 
-TEST_F(FilesTest, ReadAllGivesTheBytesOrRaises) {
+// A same-size rewrite with the modification time put back, and a replacement by rename, still
+// give another stamp; an untouched file gives the same one.
+TEST_F(FilesTest, StampTellsEveryChangeFromAnUnchangedFile) {
+    Make("stamped", "abc");
+    const std::string path = PathOf("stamped");
+    const auto first = files_.Stamp(path);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->modifiedNs, files_.ModifiedTime(path));
+    EXPECT_EQ(first->size, 3);
+    EXPECT_EQ(files_.Stamp(path), first);
+    const struct timespec keep[2] = {
+        {0, UTIME_OMIT}, {first->modifiedNs / 1'000'000'000, first->modifiedNs % 1'000'000'000}};
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // past the clock's tick
+    Make("stamped", "xyz");
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), keep, 0), 0);
+    const auto rewritten = files_.Stamp(path);
+    ASSERT_TRUE(rewritten.has_value());
+    EXPECT_EQ(rewritten->modifiedNs, first->modifiedNs);
+    EXPECT_NE(rewritten, first) << "the change time tells";
+    Make("other", "xyz");
+    fs::rename(PathOf("other"), path);
+    const auto renamed = files_.Stamp(path);
+    ASSERT_TRUE(renamed.has_value());
+    EXPECT_NE(renamed->inode, first->inode);
+    EXPECT_EQ(files_.Stamp(PathOf("missing")), std::nullopt);
+    EXPECT_EQ(files_.Stamp(dir_.string()), std::nullopt) << "a folder";
+}
+
+TEST_F(FilesTest, ReadAllAndReadPrefixGiveTheBytes) {
     const std::string bytes("a\0\xff\r\nb", 6);
     Make("raw", bytes);
     EXPECT_EQ(files_.ReadAll(PathOf("raw")), bytes);
+    EXPECT_EQ(files_.ReadPrefix(PathOf("raw"), 3), bytes.substr(0, 3));
+    EXPECT_EQ(files_.ReadPrefix(PathOf("raw"), 100), bytes);
     Make("empty", "");
     EXPECT_EQ(files_.ReadAll(PathOf("empty")), "");
-    fs::create_directory(dir_ / "folder");
-    EXPECT_EQ(ErrorOf([&] { files_.ReadAll(PathOf("missing")); }), 53);
-    EXPECT_EQ(ErrorOf([&] { files_.ReadAll(PathOf("folder")); }), 75);
 }
 
 TEST_F(FilesTest, WriteAtomicReplacesTheFileAndLeavesNoTemporaryFile) {
@@ -115,29 +152,6 @@ TEST_F(FilesTest, WriteAtomicReplacesTheFileAndLeavesNoTemporaryFile) {
     files_.WriteAtomic(PathOf("store"), "");
     EXPECT_EQ(files_.Length(PathOf("store")), 0);
     EXPECT_EQ(Names(), std::vector<std::string>{"store"});
-}
-
-TEST_F(FilesTest, AFailedReplaceKeepsTheOldFile) {
-    // A name just short enough for the file but too long for its temporary sibling.
-    const std::string longName(250, 'n');
-    Make(longName, "old");
-    fs::create_directory(dir_ / "folder");
-    struct Row {
-        std::string path;
-        int expected;
-    };
-    const Row rows[] = {
-        /* 0 */ {PathOf("missing folder/store"), 76},
-        /* 1 */ {PathOf("folder"), 75},
-        /* 2 */ {PathOf(longName), 75},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(ErrorOf([&] { files_.WriteAtomic(rows[i].path, "new"); }), rows[i].expected);
-    }
-    EXPECT_EQ(files_.ReadAll(PathOf(longName)), "old");
-    EXPECT_EQ(Names(), (std::vector<std::string>{"folder", longName}));
-    EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
 }
 
 TEST_F(FilesTest, PermissionsOfNewAndExistingFiles) {

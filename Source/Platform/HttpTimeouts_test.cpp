@@ -5,52 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "Debug.h"
+#include "DebugRecorder.h"
 #include "Http.h"
+#include "HttpExchange_test.h"
 #include "LoopbackHttpServer.h"
 
 namespace {
 
+using platform::testing::Exchange;
 using platform::testing::LoopbackHttpServer;
+using platform::testing::MillisecondsSince;
+using platform::testing::Open;
 using platform::testing::ScriptedReply;
 using platform::testing::Trickle;
-
-struct Exchange {
-    std::unique_ptr<platform::HttpSession> session;
-    std::unique_ptr<platform::HttpConnection> connection;
-    std::unique_ptr<platform::HttpRequest> request;
-};
-
-Exchange Open(platform::Http& http, int port) {
-    Exchange e;
-    e.session = http.Open("Telmora6AddIn");
-    EXPECT_NE(e.session, nullptr);
-    e.connection = e.session->Connect("127.0.0.1", port);
-    EXPECT_NE(e.connection, nullptr);
-    e.request = e.connection->OpenRequest("POST", "/x", "HTTP/1.0");
-    EXPECT_NE(e.request, nullptr);
-    return e;
-}
-
-long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-        .count();
-}
-
-struct RecordingSink : rt::debug::Sink {
-    void Write(std::string_view area, std::string_view message) override {
-        lines.push_back(std::string(area) + ": " + std::string(message));
-    }
-    std::vector<std::string> lines;
-};
 
 TEST(HttpTimeouts, AHeadTrickledLineByLineEndsTheSendAfterTheTimeout) {
     LoopbackHttpServer server(
         [](const auto&) { return Trickle("HTTP/1.0 200 OK\r\n", "X-Slow: 1\r\n", 40, 250); });
-    auto sink = std::make_shared<RecordingSink>();
-    rt::ScopedRole<rt::debug::Sink> installed(sink);
-    rt::debug::ScopedAreas areas("http");
+    testsupport::DebugRecorder debug("http");
     auto http = rt::MakeDefaultRole<platform::Http>();
     http->SetTimeouts({1000, 1000, 1000});
     Exchange e = Open(*http, server.Port());
@@ -61,7 +33,7 @@ TEST(HttpTimeouts, AHeadTrickledLineByLineEndsTheSendAfterTheTimeout) {
     EXPECT_LT(took, 1600);
     char buffer[16];
     EXPECT_EQ(e.request->Read(buffer, sizeof buffer), 0u);
-    EXPECT_EQ(sink->lines,
+    EXPECT_EQ(debug.Lines(),
               std::vector<std::string>{
                   "http: no answer from http://127.0.0.1:" + std::to_string(server.Port()) +
                   "/: the answer's head did not arrive within the time-out"});

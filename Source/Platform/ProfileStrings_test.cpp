@@ -1,15 +1,13 @@
 #include "ProfileStrings.h"
 
 #include "CodePage.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace {
 
@@ -17,29 +15,11 @@ namespace fs = std::filesystem;
 
 class ProfileStringsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("profile_strings_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = (dir_ / "settings.ini").string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
-    void WriteBytes(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
-    std::optional<std::string> ReadBytes() const {
-        std::ifstream in(path_, std::ios::binary);
-        if (!in) return std::nullopt;
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-    fs::path dir_;
-    std::string path_;
+    void WriteBytes(const std::string& bytes) { testsupport::WriteFile(path_, bytes); }
+    std::optional<std::string> ReadBytes() const { return testsupport::ReadFileIfAny(path_); }
+
+    testsupport::TempFolder dir_{"perlowan-profile"};
+    std::string path_ = (dir_ / "settings.ini").string();
 };
 
 struct GetRow {
@@ -81,6 +61,8 @@ TEST_F(ProfileStringsTest, ReadsAsTheSystemFunctionDoes) {
         {"default keeps leading blanks", "[a]\r\n", "a", "k", "  def", 100, "  def"},
         {"cut to size - 1", "[a]\r\nk=abcdef\r\n", "a", "k", "d", 4, "abc"},
         {"size 1 gives nothing", "[a]\r\nk=abcdef\r\n", "a", "k", "d", 1, ""},
+        {"size counts characters", "[a]\r\nk=\xe4\xf6\xfc\r\n", "a", "k", "", 3,
+         "\xc3\xa4\xc3\xb6"},
         {"empty value", "[a]\r\nk=\r\n", "a", "k", "d", 100, ""},
         {"bytes read as Windows-1252",
          "[a]\r\nk=M\xfc"
@@ -103,13 +85,6 @@ TEST_F(ProfileStringsTest, ReadsAsTheSystemFunctionDoes) {
         EXPECT_EQ(count, static_cast<std::int32_t>(rt::CharCount(row.expected)));
         EXPECT_EQ(ReadBytes(), row.file) << "a read leaves the file as it was";
     }
-}
-
-TEST_F(ProfileStringsTest, CountsCharactersNotBytes) {
-    WriteBytes("[a]\r\nk=\xe4\xf6\xfc\r\n");
-    std::string returned;
-    EXPECT_EQ(platform::Profile().GetPrivateProfileStringA("a", "k", "", returned, 3, path_), 2);
-    EXPECT_EQ(returned, "\xc3\xa4\xc3\xb6");
 }
 
 struct WriteRow {
@@ -164,16 +139,6 @@ TEST_F(ProfileStringsTest, ACreatedFileIsTheOwnersOnly) {
     struct stat st;
     ASSERT_EQ(::stat(path_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
-TEST_F(ProfileStringsTest, AFolderOrAnUnreadableFileIsLeftAlone) {
-    fs::create_directories(path_);
-    std::string returned;
-    EXPECT_EQ(platform::Profile().GetPrivateProfileStringA("a", "k", "d", returned, 10, path_), 1);
-    EXPECT_EQ(returned, "d");
-    EXPECT_FALSE(platform::Profile().WritePrivateProfileStringA("a", "k", "v", path_));
-    EXPECT_TRUE(fs::is_directory(path_));
-    // An unreadable file: ProfileStringsRefusal_test.cpp, as a user without privileges.
 }
 
 TEST_F(ProfileStringsTest, AVeryLongLineIsRead) {

@@ -4,16 +4,14 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "Debug.h"
+#include "DebugRecorder.h"
 #include "Files.h"
 #include "Registry.h"
 #include "RegistryFormat.h"
-#include "Unprivileged_test.h"
+#include "TestSupport.h"
 
 namespace platform {
 namespace {
@@ -22,16 +20,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kTime = "2025-03-04T05:06:07.0000008Z";
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // The keys of a tree as "path|value names" lines in enumeration order.
 void Describe(const regfile::Key& key, const std::string& path, std::vector<std::string>& out) {
@@ -69,21 +59,8 @@ class CountingFiles final : public FileSystem {
     std::shared_ptr<FileSystem> inner_;
 };
 
-struct RecordingSink : rt::debug::Sink {
-    void Write(std::string_view area, std::string_view message) override {
-        lines.push_back(std::string(area) + ": " + std::string(message));
-    }
-    std::vector<std::string> lines;
-};
-
 class RegistryStoreTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/perlowan-regstore-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
     fs::path Store() const { return folder_ / "HKEY_CURRENT_USER.txt"; }
     std::shared_ptr<Registry> Open() const { return MakeFileRegistry(folder_.string()); }
 
@@ -98,7 +75,8 @@ class RegistryStoreTest : public ::testing::Test {
         return names;
     }
 
-    fs::path folder_;
+    testsupport::TempFolder temp_{"perlowan-regstore"};
+    const fs::path& folder_ = temp_.Path();
 };
 
 TEST(RegistryFormat, EveryKeyNameReadsBackByteForByte) {
@@ -162,18 +140,14 @@ TEST(RegistryFormat, KeysListedInAnyOrderEnumerateSorted) {
 }
 
 TEST_F(RegistryStoreTest, AnEscapedBackslashSurvivesAWriteOfTheStore) {
-    WriteText(Store(), std::string("# Perlowan registry: HKEY_CURRENT_USER\n[] ") + kTime +
+    WriteFile(Store(), std::string("# Perlowan registry: HKEY_CURRENT_USER\n[] ") + kTime +
                            "\n[Top] " + kTime + "\n[Top\\a%5cb] " + kTime +
                            "\n\"kept\"=sz:\"here\"\n");
     auto registry = Open();
     ASSERT_EQ(registry->SetValue(reg::CurrentUser, "touch", reg::Sz, "x"), reg::Success);
     auto other = Open();
     EXPECT_EQ(SubKeys(*other, reg::CurrentUser, "Top"), std::vector<std::string>{"a\\b"});
-    HKey top = 0;
-    ASSERT_EQ(other->OpenKey(reg::CurrentUser, "Top", reg::KeyRead, top), reg::Success);
-    std::string name;
-    ASSERT_EQ(other->EnumKey(top, 0, name, nullptr), reg::Success);
-    EXPECT_NE(ReadText(Store()).find("[Top\\a%5cb] "), std::string::npos) << ReadText(Store());
+    EXPECT_NE(ReadFile(Store()).find("[Top\\a%5cb] "), std::string::npos) << ReadFile(Store());
 }
 
 TEST_F(RegistryStoreTest, AnUnchangedStoreIsReadOnceAndChangesAreSeen) {
@@ -236,21 +210,19 @@ TEST_F(RegistryStoreTest, KeysDeeperThanTheLimitAreRefusedAndTheStoreStaysReadab
 }
 
 TEST_F(RegistryStoreTest, AStoreThatCannotBeExaminedIsSaidSo) {
-    WriteText(Store(), std::string("[] ") + kTime + "\n");
-    ASSERT_EQ(::chmod(folder_.c_str(), 0700), 0);
+    WriteFile(Store(), std::string("[] ") + kTime + "\n");
+    // Closed to everyone, so that even its owner cannot look inside.
+    ASSERT_EQ(::chmod(folder_.c_str(), 0), 0);
     const std::string folder = folder_.string();
-    const std::string outcome = testing::AsUnprivilegedUser([&] {
-        auto sink = std::make_shared<RecordingSink>();
-        rt::ScopedRole<rt::debug::Sink> installed(sink);
-        rt::debug::ScopedAreas areas("registry");
+    testsupport::AsUnprivilegedUser([&] {
+        testsupport::DebugRecorder debug("registry");
         HKey key = 0;
-        const long rc = MakeFileRegistry(folder)->OpenKey(reg::CurrentUser, "", reg::KeyRead, key);
-        std::string result = std::to_string(rc);
-        for (const std::string& line : sink->lines) result += "\n" + line;
-        return result;
+        EXPECT_EQ(MakeFileRegistry(folder)->OpenKey(reg::CurrentUser, "", reg::KeyRead, key), 1009);
+        EXPECT_EQ(debug.Lines(), std::vector<std::string>{
+                                     "registry: the registry file " + Store().string() +
+                                     " cannot be examined (Permission denied): it is not kept "
+                                     "in memory"});
     });
-    EXPECT_EQ(outcome, "1009\nregistry: the registry file " + Store().string() +
-                           " cannot be examined (Permission denied): it is not kept in memory");
 }
 
 }  // namespace

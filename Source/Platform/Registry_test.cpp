@@ -5,11 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,11 +20,8 @@ FileTime FakeNow() {
     return FileTime::FromTicks(gTicks);
 }
 
+using testsupport::ReadFile;
 using testsupport::WriteFile;
-
-std::string ReadText(const fs::path& path) {
-    return testsupport::ReadFileIfAny(path).value_or("");
-}
 
 class RegistryTest : public ::testing::Test {
   protected:
@@ -59,17 +53,30 @@ class RegistryTest : public ::testing::Test {
 };
 
 TEST_F(RegistryTest, CreateMakesEveryLevelAndValuesPersist) {
+    struct Row {
+        std::string name;     // as set
+        std::string queryAs;  // another spelling that reaches it
+        std::uint32_t type;
+        std::string data;
+    };
+    const Row rows[] = {
+        /* 0 */ {"", "", reg::Sz, "Größe"},
+        /* 1 */ {"Bytes", "bytes", reg::Binary, std::string("\x00\xff\x10", 3)},
+        /* 2 */ {"Number", "NUMBER", reg::Dword, std::string("\x02\x01\x00\x00", 4)},
+        /* 3 */
+        {"a\\b=\"c\"", "A\\B=\"C\"", reg::ExpandSz,
+         std::string("nul\0in", 6) + " bad\xff utf8 \xEF\xBF\xBD ok"},
+    };
+    const std::string oddKey = "50% [off] \t\x7f";
     std::uint32_t disposition = 0;
     HKey key = 0;
     ASSERT_EQ(R().CreateKey(reg::CurrentUser, "Software\\Perlowan\\Settings", reg::KeyAllAccess,
                             key, &disposition),
               reg::Success);
     EXPECT_EQ(disposition, reg::CreatedNewKey);
-    ASSERT_EQ(R().SetValue(key, "", reg::Sz, "Größe"), reg::Success);
-    ASSERT_EQ(R().SetValue(key, "Bytes", reg::Binary, std::string("\x00\xff\x10", 3)),
-              reg::Success);
-    ASSERT_EQ(R().SetValue(key, "Number", reg::Dword, std::string("\x02\x01\x00\x00", 4)),
-              reg::Success);
+    for (const Row& row : rows)
+        ASSERT_EQ(R().SetValue(key, row.name, row.type, row.data), reg::Success);
+    Create(key, oddKey);
     EXPECT_EQ(R().CloseKey(key), reg::Success);
 
     auto other = Fresh();
@@ -77,23 +84,15 @@ TEST_F(RegistryTest, CreateMakesEveryLevelAndValuesPersist) {
     ASSERT_EQ(
         other->OpenKey(reg::CurrentUser, "SOFTWARE\\perlowan\\settings\\", reg::KeyRead, opened),
         reg::Success);
-    struct Row {
-        const char* name;
-        std::uint32_t type;
-        std::string data;
-    };
-    const Row rows[] = {
-        {"", reg::Sz, "Größe"},
-        {"bytes", reg::Binary, std::string("\x00\xff\x10", 3)},
-        {"NUMBER", reg::Dword, std::string("\x02\x01\x00\x00", 4)},
-    };
+    std::vector<std::string> expectedNames;
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
         std::uint32_t type = 99;
         std::string data = "sentinel";
-        ASSERT_EQ(other->QueryValue(opened, rows[i].name, &type, &data), reg::Success);
+        ASSERT_EQ(other->QueryValue(opened, rows[i].queryAs, &type, &data), reg::Success);
         EXPECT_EQ(type, rows[i].type);
         EXPECT_EQ(data, rows[i].data);
+        expectedNames.push_back(rows[i].name);
     }
     // Values enumerate in the order they were first set, with their own spelling.
     std::vector<std::string> names;
@@ -101,7 +100,10 @@ TEST_F(RegistryTest, CreateMakesEveryLevelAndValuesPersist) {
     for (std::uint32_t i = 0; other->EnumValue(opened, i, name, nullptr, nullptr) == reg::Success;
          ++i)
         names.push_back(name);
-    EXPECT_EQ(names, (std::vector<std::string>{"", "Bytes", "Number"}));
+    EXPECT_EQ(names, expectedNames);
+    EXPECT_EQ(SubKeys(*other, opened), std::vector<std::string>{oddKey});
+    HKey oddOpened = 0;
+    EXPECT_EQ(other->OpenKey(opened, oddKey, reg::KeyRead, oddOpened), reg::Success);
 
     HKey again = 0;
     ASSERT_EQ(R().CreateKey(reg::CurrentUser, "software\\PERLOWAN", reg::KeyAllAccess, again,
@@ -128,29 +130,9 @@ TEST_F(RegistryTest, StoreFileIsReadableText) {
         "\"Bin\"=hex:02,01,00\n"
         "\"Num\"=dword:00000102\n"
         "\"Odd\"=hex(7):41,00\n";
-    EXPECT_EQ(ReadText(folder_ / "HKEY_CLASSES_ROOT.txt"), expected);
+    EXPECT_EQ(ReadFile(folder_ / "HKEY_CLASSES_ROOT.txt"), expected);
     EXPECT_EQ(fs::status(folder_ / "HKEY_CLASSES_ROOT.txt").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-}
-
-TEST_F(RegistryTest, OddNamesAndDataSurviveTheRoundTrip) {
-    const std::string keyName = "50% [off] \t\x7f";
-    const std::string valueName = "a\\b=\"c\"";
-    const std::string text = std::string("nul\0in", 6) + " bad\xff utf8 \xEF\xBF\xBD ok";
-    HKey key = Create(reg::LocalMachine, "Top\\" + keyName);
-    ASSERT_EQ(R().SetValue(key, valueName, reg::ExpandSz, text), reg::Success);
-    auto other = Fresh();
-    HKey opened = 0;
-    ASSERT_EQ(other->OpenKey(reg::LocalMachine, "Top\\" + keyName, reg::KeyRead, opened),
-              reg::Success);
-    std::uint32_t type = 0;
-    std::string data;
-    ASSERT_EQ(other->QueryValue(opened, valueName, &type, &data), reg::Success);
-    EXPECT_EQ(type, reg::ExpandSz);
-    EXPECT_EQ(data, text);
-    HKey top = 0;
-    ASSERT_EQ(other->OpenKey(reg::LocalMachine, "top", reg::KeyRead, top), reg::Success);
-    EXPECT_EQ(SubKeys(*other, top), (std::vector<std::string>{keyName}));
 }
 
 TEST_F(RegistryTest, SubKeysEnumerateInUpperCaseOrderKeepingTheirSpelling) {
@@ -295,7 +277,7 @@ TEST_F(RegistryTest, CorruptOrUnreadableStoreFailsClearlyAndIsKept) {
         EXPECT_EQ(R().SetValue(row.root, "v", reg::Sz, "x"), reg::BadDb);
         EXPECT_EQ(R().DeleteTree(row.root, ""), reg::BadDb);
     }
-    EXPECT_EQ(ReadText(folder_ / "HKEY_CURRENT_USER.txt"), corrupt);
+    EXPECT_EQ(ReadFile(folder_ / "HKEY_CURRENT_USER.txt"), corrupt);
     // The other roots keep working, and a success clears the detail.
     Create(reg::LocalMachine, "Fine");
     EXPECT_EQ(R().LastErrorDetail(), "");
@@ -371,30 +353,16 @@ TEST(RegistryFolder, ComesFromTheEnvironment) {
         {nullptr, "relative", "/home/u", "/home/u/.local/share/perlowan/registry"},
         {nullptr, nullptr, "/home/v", "/home/v/.local/share/perlowan/registry"},
     };
-    const char* names[] = {"PERLOWAN_REGISTRY_DIR", "XDG_DATA_HOME", "HOME"};
-    std::vector<std::pair<bool, std::string>> saved;
-    for (const char* name : names) {
-        const char* value = std::getenv(name);
-        saved.emplace_back(value != nullptr, value ? value : "");
-    }
+    const testsupport::ScopedEnvironment environment[] = {{"PERLOWAN_REGISTRY_DIR", std::nullopt},
+                                                          {"XDG_DATA_HOME", std::nullopt},
+                                                          {"HOME", std::nullopt}};
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
         const char* values[] = {rows[i].registryDir, rows[i].xdg, rows[i].home};
-        for (int n = 0; n < 3; ++n) {
-            if (values[n]) {
-                ::setenv(names[n], values[n], 1);
-            } else {
-                ::unsetenv(names[n]);
-            }
-        }
+        for (int n = 0; n < 3; ++n)
+            environment[n].Set(values[n] ? std::optional<std::string_view>(values[n])
+                                         : std::nullopt);
         EXPECT_EQ(DefaultRegistryFolder(), rows[i].expected);
-    }
-    for (int n = 0; n < 3; ++n) {
-        if (saved[n].first) {
-            ::setenv(names[n], saved[n].second.c_str(), 1);
-        } else {
-            ::unsetenv(names[n]);
-        }
     }
 }
 

@@ -3,13 +3,11 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -31,25 +29,19 @@ class ShellTest : public testing::Test {
     // Writes an executable shell script with `body` and returns its path.
     std::string Script(const std::string& name, const std::string& body) {
         const fs::path path = dir_ / name;
-        std::ofstream(path) << "#!/bin/sh\n" << body;
+        testsupport::WriteFile(path, "#!/bin/sh\n" + body);
         fs::permissions(path, fs::perms::owner_all);
         return path.string();
     }
 
     std::vector<std::string> RecordedArguments() const {
-        std::ifstream in(dir_ / "argv", std::ios::binary);
+        std::istringstream in(testsupport::ReadFile(dir_ / "argv"));
         std::vector<std::string> args;
-        std::string arg;
-        while (std::getline(in, arg, '\0')) args.push_back(arg);
+        for (std::string arg; std::getline(in, arg, '\0');) args.push_back(arg);
         return args;
     }
 
-    std::string Read(const std::string& name) const {
-        std::ifstream in(dir_ / name);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string Read(const std::string& name) const { return testsupport::ReadFile(dir_ / name); }
 
     testsupport::TempFolder temp_{"perlowan-shell"};
     fs::path dir_ = temp_.Path();
@@ -134,22 +126,16 @@ TEST_F(ShellTest, AnOpenerStillRunningAfterTheWaitCountsAsStarted) {
 }
 
 TEST(ShellOpener, XdgOpenUnlessTheEnvironmentNamesAnother) {
-    const char* saved = std::getenv("PERLOWAN_OPENER");
-    const std::string previous = saved ? saved : "";
-    ::unsetenv("PERLOWAN_OPENER");
+    const testsupport::ScopedEnvironment opener("PERLOWAN_OPENER", std::nullopt);
     EXPECT_EQ(DesktopShell::OpenerFromEnvironment(), "xdg-open");
-    ::setenv("PERLOWAN_OPENER", "", 1);
+    opener.Set("");
     EXPECT_EQ(DesktopShell::OpenerFromEnvironment(), "xdg-open");
-    ::setenv("PERLOWAN_OPENER", "/opt/my opener", 1);
+    opener.Set("/opt/my opener");
     EXPECT_EQ(DesktopShell::OpenerFromEnvironment(), "/opt/my opener");
     EXPECT_EQ(DesktopShell().Opener(), "/opt/my opener");
     DesktopShell shell;
     shell.SetOpener("other");
     EXPECT_EQ(shell.Opener(), "other");
-    if (saved)
-        ::setenv("PERLOWAN_OPENER", previous.c_str(), 1);
-    else
-        ::unsetenv("PERLOWAN_OPENER");
 }
 
 }  // namespace

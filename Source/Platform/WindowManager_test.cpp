@@ -165,7 +165,6 @@ TEST_F(WindowsTest, SetRedrawSuppressesRepaintsOfTheWindowAndItsChildren) {
     const WindowHandle cell = Make(grid, {0, 0, 10, 10});
     const WindowHandle other = Make(top, {50, 0, 100, 50});
     const std::uint32_t resumeFlags = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW;
-    ASSERT_EQ(resumeFlags, 389u);
 
     wm.InvalidateWindow(cell);
     wm.SendMessage(grid, WM_SETREDRAW, 0, 0);

@@ -6,19 +6,24 @@
 #include <memory>
 
 #include "Clock.h"
-#include "RuntimeError.h"
+#include "RuntimeError_test.h"
 
 namespace {
 
 using rt::Date;
 using rt::DateSerial;
-using Order = rt::RegionalDateSettings::Order;
 
 using rt::ScopedRegion;
+using rt::testing::ErrorOf;
 
 struct Ymd {
     int year, month, day;
+    bool operator==(const Ymd&) const = default;
 };
+
+std::ostream& operator<<(std::ostream& out, const Ymd& d) {
+    return out << d.year << "-" << d.month << "-" << d.day;
+}
 
 Ymd PartsOf(Date d) {
     return {rt::Year(d), rt::Month(d), rt::Day(d)};
@@ -50,22 +55,14 @@ TEST(DateTime, DateSerialRollsOverAndWindowsTwoDigitYears) {
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
-        const Ymd got = PartsOf(DateSerial(rows[i].year, rows[i].month, rows[i].day));
-        EXPECT_EQ(got.year, rows[i].expected.year);
-        EXPECT_EQ(got.month, rows[i].expected.month);
-        EXPECT_EQ(got.day, rows[i].expected.day);
+        EXPECT_EQ(PartsOf(DateSerial(rows[i].year, rows[i].month, rows[i].day)), rows[i].expected);
     }
 }
 
 TEST(DateTime, DatesOutsideTheCalendarRaise5) {
     for (const auto& [y, m, d] : {Ymd{10000, 1, 1}, Ymd{9999, 12, 32}, Ymd{-1, 1, 1}}) {
         SCOPED_TRACE(y);
-        try {
-            DateSerial(y, m, d);
-            ADD_FAILURE() << "no error";
-        } catch (const rt::RuntimeError& e) {
-            EXPECT_EQ(e.Number(), 5);
-        }
+        EXPECT_EQ(ErrorOf([&] { DateSerial(y, m, d); }), 5);
     }
 }
 
@@ -103,11 +100,9 @@ TEST(DateTime, AddMonthsClampsToTheLastDayOfTheTargetMonth) {
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
         const auto& r = rows[i];
-        const Ymd got =
-            PartsOf(rt::AddMonths(DateSerial(r.from.year, r.from.month, r.from.day), r.months));
-        EXPECT_EQ(got.year, r.expected.year);
-        EXPECT_EQ(got.month, r.expected.month);
-        EXPECT_EQ(got.day, r.expected.day);
+        EXPECT_EQ(
+            PartsOf(rt::AddMonths(DateSerial(r.from.year, r.from.month, r.from.day), r.months)),
+            r.expected);
     }
 }
 
@@ -143,45 +138,6 @@ TEST(DateTime, FormatDatePatterns) {
         EXPECT_EQ(rt::FormatDate(d, rows[i].pattern), rows[i].expected);
     }
     EXPECT_EQ(rt::FormatDate(DateSerial(2026, 12, 31), "ddMMyyyy"), "31122026");
-}
-
-TEST(DateTime, RegionsFromLocaleNames) {
-    struct Row {
-        const char* locale;
-        const char* pattern;
-        char separator;
-        Order order;
-    };
-    const Row rows[] = {
-        /* 0 */ {"de_DE.UTF-8", "dd.MM.yyyy", '.', Order::DayMonthYear},
-        /* 1 */ {"de_AT", "dd.MM.yyyy", '.', Order::DayMonthYear},
-        /* 2 */ {"en_US.UTF-8", "M/d/yyyy", '/', Order::MonthDayYear},
-        /* 3 */ {"en_GB.UTF-8", "dd/MM/yyyy", '/', Order::DayMonthYear},
-        /* 4 */ {"sv_SE.UTF-8", "yyyy-MM-dd", '-', Order::YearMonthDay},
-        /* 5 */ {"C", "dd.MM.yyyy", '.', Order::DayMonthYear},
-        /* 6 */ {"", "dd.MM.yyyy", '.', Order::DayMonthYear},
-        /* 7 */ {"de_DE@euro", "dd.MM.yyyy", '.', Order::DayMonthYear},
-    };
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(i);
-        const auto region = rt::RegionFromLocaleName(rows[i].locale);
-        EXPECT_EQ(region.shortDatePattern, rows[i].pattern);
-        EXPECT_EQ(region.separator, rows[i].separator);
-        EXPECT_EQ(region.order, rows[i].order);
-    }
-}
-
-TEST(DateTime, ShortDateTextFollowsTheRegion) {
-    const Date d = DateSerial(2026, 3, 5);
-    {
-        ScopedRegion region("de_DE.UTF-8");
-        EXPECT_EQ(rt::ShortDateText(d), "05.03.2026");
-        EXPECT_EQ(rt::Variant(d).ToString(), "05.03.2026");
-    }
-    {
-        ScopedRegion region("en_US.UTF-8");
-        EXPECT_EQ(rt::ShortDateText(d), "3/5/2026");
-    }
 }
 
 TEST(DateTime, DateValuesAsTextShowTheTimeWhenThereIsOne) {
@@ -223,12 +179,7 @@ void CheckParse(const ParseRow* rows, std::size_t count) {
         EXPECT_EQ(rt::IsDateText(rows[i].text), rows[i].accepted);
         if (!accepted) {
             EXPECT_EQ(got.serial, -12345);
-            try {
-                rt::DateFromText(rows[i].text);
-                ADD_FAILURE() << "no error";
-            } catch (const rt::RuntimeError& e) {
-                EXPECT_EQ(e.Number(), 13);
-            }
+            EXPECT_EQ(ErrorOf([&] { rt::DateFromText(rows[i].text); }), 13);
             continue;
         }
         const Ymd e = rows[i].expected;
@@ -358,7 +309,6 @@ TEST(DateTime, TodayAndNowComeFromTheInstalledClock) {
     EXPECT_EQ(rt::Second(now), 58);
     clock->SetNow({2026, 5, 31, 0, 0, 0});
     EXPECT_EQ(rt::Today(), DateSerial(2026, 5, 31));
-    EXPECT_EQ(rt::AddMonths(rt::Today(), -3), DateSerial(2026, 2, 28));
 }
 
 }  // namespace

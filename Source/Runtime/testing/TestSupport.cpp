@@ -3,9 +3,11 @@
 #include <grp.h>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -55,6 +57,31 @@ TempFolder::~TempFolder() {
         if (it->is_directory(ignored))
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
+}
+
+std::vector<std::string> TempFolder::Names(const fs::path& below) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_ / below))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ScopedEnvironment::ScopedEnvironment(std::string name, std::optional<std::string_view> value)
+    : name_(std::move(name)) {
+    if (const char* previous = std::getenv(name_.c_str())) previous_ = previous;
+    Set(value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    Set(previous_);
+}
+
+void ScopedEnvironment::Set(std::optional<std::string_view> value) const {
+    if (value)
+        ::setenv(name_.c_str(), std::string(*value).c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
 }
 
 namespace {
@@ -117,12 +144,32 @@ void Forward(int fd, const ::testing::TestPartResultArray& results) {
 
 }  // namespace
 
+unsigned UnprivilegedUser() {
+    return ::geteuid() == 0 ? kUnprivilegedId : ::geteuid();
+}
+
+void GiveToUnprivilegedUser(const fs::path& path, unsigned mode) {
+    const uid_t user = UnprivilegedUser();
+    const gid_t group = user == ::geteuid() ? ::getegid() : user;
+    if (::chown(path.c_str(), user, group) != 0 || ::chmod(path.c_str(), mode) != 0)
+        throw std::system_error(errno, std::generic_category(), "give away " + path.string());
+}
+
 void AsUnprivilegedUser(const fs::path& folder, const std::function<void()>& body) {
     if (::geteuid() != 0) {
         body();
         return;
     }
     ChangeOwnerOfTree(folder, kUnprivilegedId, kUnprivilegedId);
+    AsUnprivilegedUser(body);
+    ChangeOwnerOfTree(folder, 0, 0);
+}
+
+void AsUnprivilegedUser(const std::function<void()>& body) {
+    if (::geteuid() != 0) {
+        body();
+        return;
+    }
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     std::fflush(nullptr);
@@ -144,7 +191,6 @@ void AsUnprivilegedUser(const fs::path& folder, const std::function<void()>& bod
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    ChangeOwnerOfTree(folder, 0, 0);
 
     std::size_t at = 0;
     auto next = [&] {

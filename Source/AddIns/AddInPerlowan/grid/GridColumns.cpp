@@ -397,22 +397,20 @@ void QorSimpleGrid::OnReadProperties(forms::PropertyBag& bag) {
     }
     BuildHeaders(ReadSetting<std::string>(bag, "Header", "Spalte 1"));
     SetColWidthAll(ReadSetting<std::string>(bag, "ColWidthAll", ""));
-    colStyle_ = ReadSetting<std::string>(bag, "ColStyle", "");
-    try {
-        ApplyColStyle();
-    } catch (const rt::RuntimeError& e) {
-        PERLOWAN_DEBUG("grid", "stored ColStyle ignored: " + e.Description());
-        colStyle_.clear();
-        ApplyColStyle();
-    }
-    colAlignment_ = ReadSetting<std::string>(bag, "ColAlignment", "");
-    try {
-        ApplyColAlignment();
-    } catch (const rt::RuntimeError& e) {
-        PERLOWAN_DEBUG("grid", "stored ColAlignment ignored: " + e.Description());
-        colAlignment_.clear();
-        ApplyColAlignment();
-    }
+    // A stored per-column text the columns cannot take is dropped for the empty default.
+    const auto readPerColumn = [&](const char* name, std::string& setting,
+                                   void (QorSimpleGrid::*apply)()) {
+        setting = ReadSetting<std::string>(bag, name, "");
+        try {
+            (this->*apply)();
+        } catch (const rt::RuntimeError& e) {
+            PERLOWAN_DEBUG("grid", std::string("stored ") + name + " ignored: " + e.Description());
+            setting.clear();
+            (this->*apply)();
+        }
+    };
+    readPerColumn("ColStyle", colStyle_, &QorSimpleGrid::ApplyColStyle);
+    readPerColumn("ColAlignment", colAlignment_, &QorSimpleGrid::ApplyColAlignment);
     currentCellIndex_ = 0;
     ResizeHandling();
     redraw_ = ReadSetting<bool>(bag, "Redraw", false);

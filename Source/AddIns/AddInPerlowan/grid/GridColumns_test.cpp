@@ -3,7 +3,7 @@
 // alignments, read-only flags, colours, selectors and the redraw switch.
 #include <gtest/gtest.h>
 
-#include "Debug.h"
+#include "DebugRecorder.h"
 #include "GridTestSupport.h"
 #include "InputSimulator.h"
 #include "Text.h"
@@ -11,16 +11,8 @@
 namespace grid {
 namespace {
 
+using testing::ErrorOf;
 using testing::GridTest;
-
-int ErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 TEST_F(GridTest, AnEmptyPropertyBagGivesTheReadingDefaults) {
     forms::PropertyBag bag;
@@ -86,15 +78,7 @@ TEST_F(GridTest, SettingsSurviveAWriteAndReadAndDefaultsAreNotStored) {
 }
 
 TEST_F(GridTest, GarbageInTheBagIsIgnoredAndTheDefaultsTakeItsPlace) {
-    rt::debug::ScopedAreas areas("grid");
-    struct Sink : rt::debug::Sink {
-        void Write(std::string_view, std::string_view message) override {
-            lines.emplace_back(message);
-        }
-        std::vector<std::string> lines;
-    };
-    auto sink = std::make_shared<Sink>();
-    rt::ScopedRole<rt::debug::Sink> sinkRole(sink);
+    testsupport::DebugRecorder debug("grid");
     forms::PropertyBag bag;
     bag.WriteProperty("Fontsize", "groß");
     bag.WriteProperty("RecordSelectors", "vielleicht");
@@ -115,7 +99,7 @@ TEST_F(GridTest, GarbageInTheBagIsIgnoredAndTheDefaultsTakeItsPlace) {
     EXPECT_EQ(grd.ColAlignmentCode(1), 1);
     // "abc" reads as 0, -50 and 1e40 are refused and keep the design width
     EXPECT_EQ(grd.ColWidthAll(), "0|100|100");
-    EXPECT_FALSE(sink->lines.empty());
+    EXPECT_FALSE(debug.Lines().empty());
 }
 
 TEST_F(GridTest, ColWidthAllTakesOnlyTheLeadingTokensAndReadsBackWithoutTrailingSeparator) {
@@ -207,9 +191,7 @@ TEST_F(GridTest, AHeaderTextTooWideShowsTheLongestFittingPrefixWithDotsAndAToolT
 }
 
 TEST_F(GridTest, ColHeaderSetsTheColumnsFromItsTokens) {
-    SizeForRows(5);
-    LoadLikeTheWindow();
-    Fill(3);
+    LoadedGrid(3, 5);
     RecordEvents();
     grd.SetColHeader("Eins|Zwei|");
     EXPECT_EQ(grd.Cols(), 2);
@@ -271,9 +253,7 @@ TEST_F(GridTest, StylesAndAlignmentsAreParsedPerColumnPaddedAndCut) {
 }
 
 TEST_F(GridTest, FlagsAndColoursOutsideTheirArraysRaiseSubscriptOutOfRange) {
-    SizeForRows(5);
-    LoadLikeTheWindow();
-    Fill(3);
+    LoadedGrid(3, 5);
     grd.SetCellBGColor(1, 2, 0x00FF00);
     EXPECT_EQ(grd.CellBGColor(1, 2), 0x00FF00);
     EXPECT_EQ(grd.CellBGColor(0, 2), kWhite);
@@ -295,17 +275,20 @@ TEST_F(GridTest, FlagsAndColoursOutsideTheirArraysRaiseSubscriptOutOfRange) {
 }
 
 TEST_F(GridTest, RecordSelectorsHidesTheSelectorsOfTheRowsAndTheCorner) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    Fill(4);
+    LoadedGrid(4, 10);
     RecordEvents();
     grd.SetRecordSelectors(false);
     for (int i : grd.cmdSelectors.Indexes()) EXPECT_FALSE(grd.cmdSelectors(i).Visible()) << i;
     EXPECT_FALSE(grd.cmdSelectorAll.Visible());
+    grd.SetRedraw(true);  // the corner button reaches the second header
+    EXPECT_EQ((std::vector<float>{grd.cmdSelectorAll.Left(), grd.cmdSelectorAll.Top(),
+                                  grd.cmdSelectorAll.Width()}),
+              (std::vector<float>{0, 0, 115}));
     grd.SetRecordSelectors(true);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(grd.cmdSelectors(i).Visible()) << i;
-    EXPECT_EQ(log.Take(), (std::vector<std::string>{"PropertyChanged RecordSelectors",
-                                                    "PropertyChanged RecordSelectors"}));
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"PropertyChanged RecordSelectors", "PropertyChanged Redraw",
+                                        "PropertyChanged RecordSelectors"}));
 }
 
 TEST_F(GridTest, RedrawOnAfterAFillWithRedrawOffSetsUpTheScrollBar) {
@@ -323,26 +306,6 @@ TEST_F(GridTest, RedrawOnAfterAFillWithRedrawOffSetsUpTheScrollBar) {
     EXPECT_EQ(grd.txtInputC(0).Text(), "a");
     EXPECT_EQ(log.Take(),
               (std::vector<std::string>{"PropertyChanged Redraw", "PropertyChanged Redraw"}));
-}
-
-TEST_F(GridTest, TheWheelScrollsThreeRowsPerNotchWithinTheBar) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    form.Show();
-    Fill(30);
-    const auto wheel = [&](std::int16_t delta) {
-        return forms::input::Wheel(form, 100, 60, delta);
-    };
-    EXPECT_EQ(wheel(-120), 1);
-    EXPECT_EQ(grd.TopRow(), 3);
-    EXPECT_EQ(wheel(-1200), 1);
-    EXPECT_EQ(grd.TopRow(), 20);
-    EXPECT_EQ(wheel(240), 1);
-    EXPECT_EQ(grd.TopRow(), 14);
-    EXPECT_EQ(wheel(60), 0);  // less than a notch
-    grd.Clear();
-    grd.SetRedraw(true);
-    EXPECT_EQ(wheel(-120), 0);  // no bar: not handled
 }
 
 }  // namespace

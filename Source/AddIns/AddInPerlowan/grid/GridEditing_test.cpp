@@ -2,6 +2,7 @@
 // timer ticks: the events each sequence raises are recorded and compared whole.
 #include <gtest/gtest.h>
 
+#include "DebugRecorder.h"
 #include "GridTestSupport.h"
 #include "InputSimulator.h"
 #include "Text.h"
@@ -19,12 +20,6 @@ class GridEditingTest : public testing::GridTest {
     void ThreePlainColumns(int rows, int visible = 10) {
         SizeForRows(visible);
         LoadLikeTheWindow("A|B|C", "0|0|0", "0|0|0", "100|100|100");
-        form.Show();
-        Fill(rows);
-    }
-    void WindowGrid(int rows, int visible = 10) {
-        SizeForRows(visible);
-        LoadLikeTheWindow();
         form.Show();
         Fill(rows);
     }
@@ -332,9 +327,7 @@ TEST_F(GridEditingTest, DoubleClicksAndSurfaceKeysReachTheHost) {
 
 TEST_F(GridEditingTest, EditorsWithoutADataRowOrWithoutTheFocusCannotLoseText) {
     WindowGrid(2, 5);
-    auto lines = std::make_shared<DebugLines>();
-    rt::ScopedRole<rt::debug::Sink> sinkRole(lines);
-    rt::debug::ScopedAreas areas("grid");
+    testsupport::DebugRecorder debug("grid");
     RecordAllEvents();
     // Editor row 3 shows no data row: it is hidden; code writing into it stores nothing.
     auto& hidden = grd.txtInput(3 * 2 + 1);
@@ -344,7 +337,7 @@ TEST_F(GridEditingTest, EditorsWithoutADataRowOrWithoutTheFocusCannotLoseText) {
     EXPECT_EQ(grd.Rows(), 2);
     EXPECT_EQ(grd.CellValue(1, 3), "");
     EXPECT_TRUE(log.Take().empty());
-    EXPECT_FALSE(lines->lines.empty());
+    EXPECT_FALSE(debug.Lines().empty());
 
     // The focused editor is unloaded (the columns are rebuilt): later keys find no editor.
     forms::input::Click(grd.txtInput(3));

@@ -12,12 +12,7 @@ using forms::App;
 
 class GridHeadersTest : public testing::GridTest {
   protected:
-    void SetUp() override {
-        SizeForRows(5);
-        LoadLikeTheWindow();
-        form.Show();
-        Fill(3);
-    }
+    void SetUp() override { WindowGrid(3, 5); }
     // Form pixels of the grid's left edge and of the header row's middle.
     float GridLeft() const { return 120 / forms::TwipsPerPixel; }
     float HeaderY() { return 120 / forms::TwipsPerPixel + grd.cmdHeader(0).Height() / 2; }

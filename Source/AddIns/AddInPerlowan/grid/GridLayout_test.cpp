@@ -13,9 +13,7 @@ using forms::Shape;
 using testing::GridTest;
 
 TEST_F(GridTest, AControlTenRowsHighShowsTenFullRowsAndLoadsEditorsForEleven) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    Fill(30);
+    LoadedGrid(30, 10);
     EXPECT_EQ(grd.VisibleRows(), 10);
     EXPECT_EQ(grd.txtInput.UBound(), 11 * 2 - 1);
     EXPECT_EQ(grd.txtInputC.UBound(), 11 * 2 - 1);
@@ -92,9 +90,7 @@ TEST_F(GridTest, AnEmptyGridPaintsOnlyTheBackground) {
 }
 
 TEST_F(GridTest, GridLinesSeparateTheColumnsAndCloseEveryFullRow) {
-    SizeForRows(3);
-    LoadLikeTheWindow();
-    Fill(5);
+    LoadedGrid(5, 3);
     const forms::Color line = grd.picCellBg.ForeColor();
     EXPECT_EQ((std::vector<float>{grd.picCellBg.Left(), grd.picCellBg.Top(), grd.picCellBg.Width(),
                                   grd.picCellBg.Height()}),
@@ -112,9 +108,7 @@ TEST_F(GridTest, GridLinesSeparateTheColumnsAndCloseEveryFullRow) {
 }
 
 TEST_F(GridTest, ScrolledToTheEndTheFillStopsAtTheLastRowAndThePartRowBelowIsEmpty) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    Fill(25);
+    LoadedGrid(25, 10);
     grd.SetTopRow(15);
     EXPECT_EQ(grd.TopRow(), 15);
     EXPECT_EQ(EditorRow(0), (std::vector<std::string>{"r15c0", "r15c1"}));
@@ -131,9 +125,7 @@ TEST_F(GridTest, ScrolledToTheEndTheFillStopsAtTheLastRowAndThePartRowBelowIsEmp
 }
 
 TEST_F(GridTest, AfterALayoutWithTopRowAboveZeroTheMarkerStandsOnTheCurrentCellsRow) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    Fill(30);
+    LoadedGrid(30, 10);
     grd.SetTopRow(8);
     grd.SetCurrentRow(11);  // editor row 3
     grd.SetRedraw(true);    // a full layout
@@ -153,10 +145,7 @@ platform::LResult RecordingProcedure(platform::WindowHandle hWnd, platform::Mess
 }
 
 TEST_F(GridTest, ARefillRunsWithPaintingSuspendedAndEndsWithOneRepaintOfEverything) {
-    SizeForRows(5);
-    LoadLikeTheWindow();
-    form.Show();
-    Fill(20);
+    WindowGrid(20, 5);
     auto& windows = platform::Windows();
     gMessages.clear();
     gOwnProcedure = windows.SetWindowProc(grd.hWnd(), RecordingProcedure);
@@ -190,9 +179,7 @@ TEST_F(GridTest, ReadOnlyCellsLockTheirEditorsByDataRowAlsoAfterScrolling) {
 }
 
 TEST_F(GridTest, ResizingPlacesTheScrollBarsAndGrowsTheEditorRows) {
-    SizeForRows(5);
-    LoadLikeTheWindow();
-    Fill(40);
+    LoadedGrid(40, 5);
     EXPECT_EQ((std::vector<float>{grd.vscrGrid.Left(), grd.vscrGrid.Top(), grd.vscrGrid.Width(),
                                   grd.vscrGrid.Height()}),
               (std::vector<float>{553 - 17, 0, 17, 90}));
@@ -207,18 +194,6 @@ TEST_F(GridTest, ResizingPlacesTheScrollBarsAndGrowsTheEditorRows) {
     EXPECT_FALSE(grd.txtInput(13).Visible());
     EXPECT_FALSE(grd.cmdSelectors(8).Visible());
     EXPECT_EQ(grd.vscrGrid.Max(), 37);
-}
-
-TEST_F(GridTest, WithSelectorsHiddenTheCornerButtonReachesTheSecondHeader) {
-    SizeForRows(5);
-    LoadLikeTheWindow();
-    Fill(3);
-    grd.SetRecordSelectors(false);
-    grd.SetRedraw(true);
-    EXPECT_FALSE(grd.cmdSelectors(0).Visible());
-    EXPECT_EQ((std::vector<float>{grd.cmdSelectorAll.Left(), grd.cmdSelectorAll.Top(),
-                                  grd.cmdSelectorAll.Width()}),
-              (std::vector<float>{0, 0, 115}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 namespace grid {
 namespace {
 
+using testing::ErrorOf;
 using testing::GridTest;
 
 TEST_F(GridTest, AddItemPadsOrCutsTheRowToTheColumnsAndPaintsItWhite) {
@@ -68,9 +69,7 @@ TEST_F(GridTest, AGridWithoutColumnsCountsRowsAndNeverFails) {
 }
 
 TEST_F(GridTest, TopRowIsClampedToTheBarAndRaisesNoScroll) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    Fill(30);
+    LoadedGrid(30, 10);
     RecordEvents();
     struct Row {
         int line;
@@ -92,10 +91,7 @@ TEST_F(GridTest, TopRowIsClampedToTheBarAndRaisesNoScroll) {
 }
 
 TEST_F(GridTest, AScrollStepCarriesTheFocusTheSelectionAndTheMarkerAlong) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    form.Show();
-    Fill(30);
+    WindowGrid(30, 10);
     grd.SetTopRow(10);
     grd.SetCellValue(1, 12, "Zwölf Äpfel");
     auto& editor = grd.txtInput(2 * 2 + 1);  // data row 12, column 1: editor row 2
@@ -127,14 +123,8 @@ TEST_F(GridTest, AScrollStepCarriesTheFocusTheSelectionAndTheMarkerAlong) {
 }
 
 TEST_F(GridTest, AUserClickingACellAndSteppingTheBarKeepsTheCellCurrent) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    form.Show();
-    Fill(30);
-    RecordEvents();
-    grd.KeyDown = [this](std::int16_t& keyCode, std::int16_t&) {
-        log.Add("KeyDown " + std::to_string(keyCode));
-    };
+    WindowGrid(30, 10);
+    RecordAllEvents();
     forms::input::Click(grd.txtInput(5));
     EXPECT_EQ(MarkedSelectors(), (std::vector<int>{2}));
     forms::input::Click(grd.vscrGrid);
@@ -148,10 +138,7 @@ TEST_F(GridTest, AUserClickingACellAndSteppingTheBarKeepsTheCellCurrent) {
 }
 
 TEST_F(GridTest, WhenTheCurrentRowLeavesTheWindowTheFocusGoesToTheBackground) {
-    SizeForRows(10);
-    LoadLikeTheWindow();
-    form.Show();
-    Fill(30);
+    WindowGrid(30, 10);
     grd.txtInput(3).SetFocus();  // data row 1
     RecordEvents();
     grd.vscrGrid.SetValue(5);
@@ -188,19 +175,9 @@ TEST_F(GridTest, AScrollBeyondTheSixteenBitTopRowRaisesOverflow) {
     for (int r = 0; r < 40000; ++r) grd.AddItem("a\tb");
     grd.SetRedraw(true);
     EXPECT_EQ(grd.vscrGrid.Max(), 39990);
-    try {
-        grd.vscrGrid.SetValue(33000);
-        ADD_FAILURE();
-    } catch (const rt::RuntimeError& e) {
-        EXPECT_EQ(e.Number(), 6);
-    }
+    EXPECT_EQ(ErrorOf([&] { grd.vscrGrid.SetValue(33000); }), 6);
     EXPECT_EQ(grd.TopRow(), 0);
-    try {
-        grd.SetCurrentRow(39999);
-        ADD_FAILURE();
-    } catch (const rt::RuntimeError& e) {
-        EXPECT_EQ(e.Number(), 6);
-    }
+    EXPECT_EQ(ErrorOf([&] { grd.SetCurrentRow(39999); }), 6);
 }
 
 }  // namespace

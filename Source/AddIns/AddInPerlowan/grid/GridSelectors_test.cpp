@@ -2,6 +2,7 @@
 // too narrow for their text, and the mouse wheel arriving through the subclassed window.
 #include <gtest/gtest.h>
 
+#include "DebugRecorder.h"
 #include "GridTestSupport.h"
 #include "InputSimulator.h"
 #include "Text.h"
@@ -15,20 +16,9 @@ using Events = std::vector<std::string>;
 
 class GridSelectorsTest : public testing::GridTest {
   protected:
-    void WindowGrid(int rows, int visible = 10) {
-        SizeForRows(visible);
-        LoadLikeTheWindow();
-        form.Show();
-        Fill(rows);
-    }
-    std::shared_ptr<DebugLines> CaptureDebug() {
-        auto lines = std::make_shared<DebugLines>();
-        sinkRole.emplace(lines);
-        areas.emplace("grid");
-        return lines;
-    }
-    std::optional<rt::ScopedRole<rt::debug::Sink>> sinkRole;
-    std::optional<rt::debug::ScopedAreas> areas;
+    // What the grid writes to the debug channel from now on.
+    const std::vector<std::string>& CaptureDebug() { return debug.emplace("grid").Lines(); }
+    std::optional<testsupport::DebugRecorder> debug;
 };
 
 TEST_F(GridSelectorsTest, ASelectorClickMakesTheRowsFirstCellCurrentAndRaisesCellGotFocus) {
@@ -58,7 +48,7 @@ TEST_F(GridSelectorsTest, ASelectorClickMakesTheRowsFirstCellCurrentAndRaisesCel
 
 TEST_F(GridSelectorsTest, AFocusRequestFocusesTheCellAndSelectsItsTextOnTheNextTick) {
     WindowGrid(20, 15);
-    auto lines = CaptureDebug();
+    const auto& lines = CaptureDebug();
     struct Row {
         int n;
         std::string request;
@@ -74,7 +64,7 @@ TEST_F(GridSelectorsTest, AFocusRequestFocusesTheCellAndSelectsItsTextOnTheNextT
     for (const Row& row : table) {
         SCOPED_TRACE(row.n);
         grd.picCellBg.SetFocus();
-        lines->lines.clear();
+        const std::size_t before = lines.size();
         grd.tmrSetFocus.SetTag(row.request);
         grd.tmrSetFocus.SetEnabled(true);
         Wait(49);
@@ -83,7 +73,7 @@ TEST_F(GridSelectorsTest, AFocusRequestFocusesTheCellAndSelectsItsTextOnTheNextT
         EXPECT_FALSE(grd.tmrSetFocus.Enabled());
         if (row.col < 0) {
             EXPECT_EQ(App().FocusedControl(), &grd.picCellBg);
-            EXPECT_EQ(lines->lines.size(), 1u);
+            EXPECT_EQ(lines.size(), before + 1);
             continue;
         }
         auto& editor = Editor(row.col, row.row);
@@ -95,21 +85,25 @@ TEST_F(GridSelectorsTest, AFocusRequestFocusesTheCellAndSelectsItsTextOnTheNextT
 
 TEST_F(GridSelectorsTest, SelectCellRequestsOnlyCellsTheRequestTextCanNameAndTheLastWins) {
     WindowGrid(20, 15);
-    auto lines = CaptureDebug();
+    const auto& lines = CaptureDebug();
+    grd.SelectCell(1, 3);  // no focus request
+    EXPECT_FALSE(grd.tmrSetFocus.Enabled());
     grd.picCellBg.SetFocus();
     grd.SelectCell(1, 4, true);
-    grd.SelectCell(0, 2, true);  // a newer request replaces the first
-    EXPECT_EQ(grd.tmrSetFocus.Tag(), "002");
-    grd.SelectCell(100, 2, true);  // "1002" would name column 10
+    grd.SelectCell(0, 12, true);  // a newer request replaces the first
+    EXPECT_EQ(grd.tmrSetFocus.Tag(), "0012");
+    EXPECT_TRUE(grd.tmrSetFocus.Enabled());
+    EXPECT_EQ(App().FocusedControl(), &grd.picCellBg);  // not before the tick
+    grd.SelectCell(100, 2, true);                       // "1002" would name column 10
     grd.SelectCell(1, -3, true);
-    EXPECT_EQ(grd.tmrSetFocus.Tag(), "002");
-    EXPECT_EQ(std::count_if(lines->lines.begin(), lines->lines.end(),
+    EXPECT_EQ(grd.tmrSetFocus.Tag(), "0012");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) {
                                 return line.find("refused") != std::string::npos;
                             }),
               2);
     Wait(50);
-    EXPECT_EQ(App().FocusedControl(), &grd.txtInputC(4));
+    EXPECT_EQ(App().FocusedControl(), &Editor(0, 12));
 }
 
 TEST_F(GridSelectorsTest, ACellTooNarrowForItsTextShowsItAsTooltipAfterTheRefill) {
@@ -189,11 +183,11 @@ TEST_F(GridSelectorsTest, AWheelPastTheSixteenBitFirstRowIsNotHandledAndRaisesNo
     for (int r = 0; r < 32800; ++r) grd.AddItem("a\tb");
     grd.SetRedraw(true);
     ASSERT_GT(grd.vscrGrid.Max(), 32767);
-    auto lines = CaptureDebug();
+    const auto& lines = CaptureDebug();
     grd.SetTopRow(32766);
     EXPECT_EQ(forms::input::Wheel(form, 200, 60, -120), 0);
     EXPECT_EQ(grd.TopRow(), 32766);
-    EXPECT_EQ(lines->lines.size(), 1u);
+    EXPECT_EQ(lines.size(), 1u);
 }
 
 TEST_F(GridSelectorsTest, WithoutTheVerticalBarTheWheelIsLeftToTheWindow) {

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "Debug.h"
 #include "Form.h"
 #include "PropertyBag.h"
 #include "QorSimpleGrid.h"
+#include "RuntimeError_test.h"
 #include "ToolkitTestSupport.h"
 
 namespace grid::testing {
+
+using rt::testing::ErrorOf;
 
 class GridTest : public forms::testing::ToolkitTest {
   protected:
@@ -37,6 +39,20 @@ class GridTest : public forms::testing::ToolkitTest {
         grd.LoadProperties(bag);
     }
 
+    // The add-in window's grid, `visible` rows high, shown, then filled with `rows` rows.
+    void WindowGrid(int rows, int visible = 10) {
+        SizeForRows(visible);
+        LoadLikeTheWindow();
+        form.Show();
+        Fill(rows);
+    }
+    // The same grid, filled without showing the form.
+    void LoadedGrid(int rows, int visible = 10) {
+        SizeForRows(visible);
+        LoadLikeTheWindow();
+        Fill(rows);
+    }
+
     // Rows "r<row>c<col>" separated by TAB, with Redraw off, then Redraw on.
     void Fill(int rows) {
         grd.SetRedraw(false);
@@ -52,19 +68,16 @@ class GridTest : public forms::testing::ToolkitTest {
     }
 
     void RecordEvents() {
+        // "<event> <col>,<row>" for the cell events, whatever else they carry.
         auto cell = [this](const char* name) {
-            return [this, name](std::int16_t col, std::int16_t row) {
+            return [this, name](auto col, auto row, auto&&...) {
                 log.Add(std::string(name) + " " + std::to_string(col) + "," + std::to_string(row));
             };
         };
         grd.CellGotFocus = cell("CellGotFocus");
         grd.CellLostFocus = cell("CellLostFocus");
-        grd.CellChange = [this](std::int16_t& col, std::int16_t& row) {
-            log.Add("CellChange " + std::to_string(col) + "," + std::to_string(row));
-        };
-        grd.CellValidate = [this](std::int16_t col, std::int16_t row, bool&) {
-            log.Add("CellValidate " + std::to_string(col) + "," + std::to_string(row));
-        };
+        grd.CellChange = cell("CellChange");
+        grd.CellValidate = cell("CellValidate");
         grd.Scroll = log.Record("Scroll");
         grd.DblClick = log.Record("DblClick");
         grd.PropertyChangedNotify = [this](const std::string& name) {
@@ -108,14 +121,6 @@ class GridTest : public forms::testing::ToolkitTest {
             if (!grd.cmdSelectors(i).Caption().empty()) marked.push_back(i);
         return marked;
     }
-
-    // Collects what the grid writes to the debug channel.
-    struct DebugLines : rt::debug::Sink {
-        void Write(std::string_view, std::string_view message) override {
-            lines.emplace_back(message);
-        }
-        std::vector<std::string> lines;
-    };
 
     forms::Form form;
     QorSimpleGrid& grd = form.Add<QorSimpleGrid>("grdTipps");

@@ -7,6 +7,7 @@
 #include "Files.h"
 #include "IniDocument.h"
 #include "IniSectionCache.h"
+#include "IniSharedParse.h"
 #include "IniText.h"
 #include "ProfileStrings.h"
 #include "RuntimeError.h"
@@ -24,7 +25,7 @@ std::shared_ptr<const std::string> Share(std::string text) {
 
 }  // namespace
 
-cIniFile::cIniFile() : rawText_(Share({})), content_(Share({})) {}
+cIniFile::cIniFile() : text_(Share({})) {}
 
 cIniFile::~cIniFile() = default;
 
@@ -70,6 +71,7 @@ void cIniFile::WriteFileText(std::string_view bytes) {
         PERLOWAN_DEBUG("ini", "not saved: " + iniFile_ + " is there but cannot be read");
         return;
     }
+    ini::shared_parse::Forget(iniFile_);
     try {
         platform::Files().WriteAtomic(iniFile_, bytes, true);
     } catch (const rt::RuntimeError& e) {
@@ -84,6 +86,7 @@ void cIniFile::DeleteFile() {
         PERLOWAN_DEBUG("ini", "not deleted: " + iniFile_ + " is there but cannot be read");
         return;
     }
+    ini::shared_parse::Forget(iniFile_);
     const std::int16_t error = DeleteFileQuietly(iniFile_);
     // A file that is not there needs no deleting.
     if (error != 0 && error != rt::err::FileNotFound)
@@ -98,35 +101,73 @@ std::string cIniFile::DecodeFile(const std::string& bytes) const {
     return rt::Win1252ToUtf8(bytes);
 }
 
-// ---- IniContent ----
+// ---- the held text ----
 
-std::shared_ptr<const std::string> cIniFile::Content() const {
-    if (!contentCurrent_) {
-        content_ = Share(document_ ? document_->Text()
-                                   : rt::Win1252ToUtf8(rawBytes_ ? *rawBytes_ : std::string()));
-        contentCurrent_ = true;
-    }
-    return content_;
-}
-
-bool cIniFile::ContentEmpty() const {
-    if (contentCurrent_) return content_->empty();
-    return document_ ? document_->Empty() : !rawBytes_ || rawBytes_->empty();
-}
-
-void cIniFile::SetContent(std::string text) {
-    content_ = Share(std::move(text));
-    contentCurrent_ = true;
+void cIniFile::HoldText(std::string text) {
+    held_ = Held::Text;
+    text_ = Share(std::move(text));
+    bytes_.reset();
     document_.reset();
-    documentFailed_ = false;
+}
+
+void cIniFile::HoldBytes(std::shared_ptr<const std::string> bytes) {
+    held_ = Held::Bytes;
+    bytes_ = std::move(bytes);
+    text_.reset();
+    document_.reset();
+}
+
+bool cIniFile::HoldDocument(std::shared_ptr<ini::IniDocument> document) {
+    if (!document) return false;
+    held_ = Held::Document;
+    document_ = std::move(document);
+    text_.reset();
+    bytes_.reset();
+    return true;
+}
+
+std::string cIniFile::Text() const {
+    switch (held_) {
+        case Held::Bytes:
+            return rt::Win1252ToUtf8(*bytes_);
+        case Held::Document:
+            return document_->Text();
+        case Held::Text:
+            break;
+    }
+    return *text_;
+}
+
+bool cIniFile::TextEmpty() const {
+    switch (held_) {
+        case Held::Bytes:
+            return bytes_->empty();
+        case Held::Document:
+            return document_->Empty();
+        case Held::Text:
+            break;
+    }
+    return text_->empty();
+}
+
+// Offline, the text is edited as a document from here on, unless it lies outside the model.
+void cIniFile::TryDocument() {
+    if (held_ == Held::Document || documentFailed_) return;
+    const bool parsed = held_ == Held::Bytes ? HoldDocument(ini::IniDocument::Parse(bytes_, true))
+                                             : HoldDocument(ini::IniDocument::Parse(text_));
+    if (parsed) return;
+    documentFailed_ = true;
+    if (held_ == Held::Bytes) HoldText(rt::Win1252ToUtf8(*bytes_));
 }
 
 std::string cIniFile::IniContent() const {
-    return *Content();
+    return Text();
 }
 
 void cIniFile::IniContent(std::string ptIniContent) {
-    SetContent(std::move(ptIniContent));
+    HoldText(std::move(ptIniContent));
+    textFile_.clear();
+    documentFailed_ = false;
     BuildSectionCache();
 }
 
@@ -138,65 +179,83 @@ void cIniFile::BuildSectionCache() {
 }
 
 void cIniFile::BuildSectionCache(std::string& sectionList) {
-    sectionCache_ = std::make_unique<ini::SectionCache>();
-    std::shared_ptr<const std::string> source;
-    if (offline_ && !ContentEmpty()) {
-        source = Content();
-    } else {
-        const bool exists = FileExists();
-        auto bytes = Share(exists ? ReadFileText() : std::string());
-        rawTextFile_ = exists ? iniFile_ : std::string();
-        document_.reset();
-        documentFailed_ = false;
-        if (!isUnicode_ && offline_) {
-            // Offline, an 8-bit file is kept as its bytes; text is made of them when read.
-            if (auto doc = ini::IniDocument::Parse(bytes, true)) {
-                document_ = std::move(doc);
-                contentCurrent_ = false;
-                rawText_.reset();
-                rawBytes_ = std::move(bytes);
-                CacheFromDocument(sectionList);
-                cacheTimestamp_ = exists ? FileTime() : 0;
-                return;
-            }
-            documentFailed_ = true;  // the text as text would fail the same way
-        }
-        if (!isUnicode_ && !offline_) {
-            // The cache reads the file's bytes; text is made of them when asked for.
-            rawText_.reset();
-            rawBytes_ = bytes;
-            contentCurrent_ = false;
-            std::string list;
-            for (const auto& span : ini::SplitSections(*bytes, &list)) {
-                sectionCache_->AddText(
-                    rt::Win1252ToUtf8(span.name), bytes,
-                    std::string_view(*bytes).substr(span.headerStart, span.end - span.headerStart),
-                    true);
-            }
-            sectionList.append(rt::Win1252ToUtf8(list));
-            cacheTimestamp_ = exists ? FileTime() : 0;
-            return;
-        }
-        rawText_ = Share(rt::Win1252ToUtf8(*bytes));
-        if (!isUnicode_) {
-            source = rawText_;
-        } else {
-            std::string decoded = DecodeFile(*bytes);
-            decoded.resize(ini::CutTrailingNuls(decoded).size());
-            unicodeText_ = decoded;
-            unicodeTextFile_ = iniFile_;
-            source = Share(std::move(decoded));
-        }
-        content_ = source;
-        contentCurrent_ = true;
+    sectionCache_ = std::make_shared<ini::SectionCache>();
+    if (!offline_ || TextEmpty()) {
+        if (ReadFileIntoCache(sectionList)) return;
     }
-    CacheFromText(source, sectionList);
+    if (offline_) TryDocument();
+    if (held_ == Held::Document) {
+        CacheFromDocument(sectionList);
+    } else {
+        // An offline text outside the document model, or a Unicode file's text.
+        for (const auto& span : ini::SplitSections(*text_, &sectionList)) {
+            sectionCache_->AddText(
+                span.name, text_,
+                std::string_view(*text_).substr(span.headerStart, span.end - span.headerStart));
+        }
+    }
     cacheTimestamp_ = FileExists() ? FileTime() : 0;
 }
 
-const std::string& cIniFile::RawText() {
-    if (!rawText_) rawText_ = Share(rt::Win1252ToUtf8(rawBytes_ ? *rawBytes_ : std::string()));
-    return *rawText_;
+// Reads the file into the held text. A cached 8-bit file is cached here, from its bytes, and
+// its parse is shared: true then.
+bool cIniFile::ReadFileIntoCache(std::string& sectionList) {
+    const bool exists = FileExists();
+    const bool shareable = !isUnicode_ && !offline_ && exists;
+    if (shareable && AdoptSharedParse(sectionList)) return true;
+    const std::int64_t readStart = ini::shared_parse::NowNs();
+    const auto stampBefore = shareable ? platform::Files().Stamp(iniFile_) : std::nullopt;
+    auto bytes = Share(exists ? ReadFileText() : std::string());
+    textFile_ = exists ? iniFile_ : std::string();
+    documentFailed_ = false;
+    if (isUnicode_) {
+        std::string decoded = DecodeFile(*bytes);
+        decoded.resize(ini::CutTrailingNuls(decoded).size());
+        HoldText(std::move(decoded));
+        textFile_ = iniFile_;
+        return false;
+    }
+    HoldBytes(bytes);
+    if (offline_) return false;
+    std::string list;
+    for (const auto& span : ini::SplitSections(*bytes, &list)) {
+        sectionCache_->AddText(
+            rt::Win1252ToUtf8(span.name), bytes,
+            std::string_view(*bytes).substr(span.headerStart, span.end - span.headerStart), true);
+    }
+    list = rt::Win1252ToUtf8(list);
+    sectionList.append(list);
+    cacheTimestamp_ = exists ? FileTime() : 0;
+    if (stampBefore && platform::Files().Stamp(iniFile_) == stampBefore) {
+        auto parse = std::make_shared<ini::SharedParse>();
+        parse->stamp = *stampBefore;
+        parse->bytes = bytes;
+        parse->sections = sectionCache_;
+        parse->sectionList = std::move(list);
+        ini::shared_parse::Keep(iniFile_, std::move(parse), readStart);
+    }
+    return true;
+}
+
+bool cIniFile::AdoptSharedParse(std::string& sectionList) {
+    const auto stamp = platform::Files().Stamp(iniFile_);
+    if (!stamp) return false;
+    const auto parse = ini::shared_parse::Find(iniFile_, *stamp);
+    if (!parse) return false;
+    HoldBytes(parse->bytes);
+    textFile_ = iniFile_;
+    documentFailed_ = false;
+    sectionCache_ = parse->sections;
+    sectionList.append(parse->sectionList);
+    cacheTimestamp_ = stamp->modifiedNs;
+    return true;
+}
+
+// A cache shared with other engines is copied before this engine edits it.
+ini::SectionCache& cIniFile::OwnSectionCache() {
+    if (sectionCache_.use_count() > 1)
+        sectionCache_ = std::make_shared<ini::SectionCache>(*sectionCache_);
+    return *sectionCache_;
 }
 
 void cIniFile::CacheFromDocument(std::string& sectionList) {
@@ -212,40 +271,24 @@ void cIniFile::CacheFromDocument(std::string& sectionList) {
     }
 }
 
-void cIniFile::CacheFromText(const std::shared_ptr<const std::string>& text,
-                             std::string& sectionList) {
-    // Offline, the text is kept as a document from here on, and its sections are its regions.
-    if (offline_ && !document_ && !documentFailed_) {
-        document_ = ini::IniDocument::Parse(text);
-        documentFailed_ = !document_;
-    }
-    if (offline_ && document_ && contentCurrent_ && content_ == text) {
-        CacheFromDocument(sectionList);
-        return;
-    }
-    for (const auto& span : ini::SplitSections(*text, &sectionList)) {
-        sectionCache_->AddText(
-            span.name, text,
-            std::string_view(*text).substr(span.headerStart, span.end - span.headerStart));
-    }
-}
-
 void cIniFile::RefreshSection(std::string_view section, const std::string& text) {
     if (!sectionCache_) return;
-    sectionCache_->Remove(section);
+    ini::SectionCache& cache = OwnSectionCache();
+    cache.Remove(section);
     const auto item = Share(ini::SectionTextAfterWrite(text, section));
-    sectionCache_->AddText(section, item, *item);
+    cache.AddText(section, item, *item);
 }
 
 // The section's text after an offline write, as the text between its header and the next one.
 void cIniFile::RefreshSectionFromDocument(std::string_view section) {
     if (!sectionCache_) return;
+    ini::SectionCache& cache = OwnSectionCache();
     const auto region = document_->RegionOf(section);
     if (region && document_->Lines(*region).size() >= 2) {
-        sectionCache_->ReplaceWithRegion(section, ini::Header(section), document_, *region);
+        cache.ReplaceWithRegion(section, ini::Header(section), document_, *region);
         return;
     }
-    sectionCache_->Remove(section);
+    cache.Remove(section);
     const std::string header = ini::Header(section);
     std::string item = header + "\r\n";
     if (region && *region + 1 < document_->RegionCount()) {
@@ -257,7 +300,7 @@ void cIniFile::RefreshSectionFromDocument(std::string_view section) {
         }
     }
     const auto shared = Share(std::move(item));
-    sectionCache_->AddText(section, shared, *shared);
+    cache.AddText(section, shared, *shared);
 }
 
 std::string cIniFile::GetAllSections() {
@@ -283,7 +326,7 @@ std::string cIniFile::Load(std::string_view ptSection, std::string_view ptKey,
         if (count >= 1) value = rt::Left(buffer, count);
     } else {
         if (offline_) {
-            if (ContentEmpty() || !sectionCache_) BuildSectionCache();
+            if (TextEmpty() || !sectionCache_) BuildSectionCache();
         } else if (cacheTimestamp_ == 0 || !useCacheDirectly_) {
             // One look at the time stamp settles the common case: the file the cache was built
             // from.
@@ -317,25 +360,28 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
     if (isUnicode_) {
         if (cacheIniFile_ && FileExists() && FileTime() != cacheTimestamp_) BuildSectionCache();
         LoadUnicodeTextIfMissing();
-        ini::SetKeyInText(unicodeText_, ptSection, ptKey, value);
-        if (useCacheDirectly_) RefreshSection(ptSection, unicodeText_);
+        std::string text = Text();
+        ini::SetKeyInText(text, ptSection, ptKey, value);
+        HoldText(std::move(text));
+        if (useCacheDirectly_) RefreshSection(ptSection, *text_);
         WriteAsUnicode(false);
     } else if (cacheIniFile_) {
         if ((cacheTimestamp_ == 0 || !useCacheDirectly_) && FileExists() &&
             FileTime() != cacheTimestamp_)
             BuildSectionCache();
-        if (SaveStartsFromEmptyText()) rawText_ = Share({});
-        std::string text = RawText();
+        std::string text = SaveStartsFromEmptyText() ? std::string() : Text();
         ini::SetKeyInText(text, ptSection, ptKey, value);
-        rawText_ = Share(std::move(text));
-        if (useCacheDirectly_) RefreshSection(ptSection, *rawText_);
+        HoldText(std::move(text));
+        textFile_ = iniFile_;
+        if (useCacheDirectly_) RefreshSection(ptSection, *text_);
         if (!saveToRam_) {
-            if (rawText_->empty())
+            if (text_->empty())
                 DeleteFile();
             else
-                WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*rawText_)));
+                WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*text_)));
         }
     } else if (!FileUnreadable()) {
+        ini::shared_parse::Forget(iniFile_);
         platform::Profile().WritePrivateProfileStringA(ptSection, ptKey, value, iniFile_);
     }
     if (!useCacheDirectly_) cacheTimestamp_ = 0;
@@ -345,74 +391,77 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
 // from the text last read, which may be another file's (IniFile was switched since): that
 // would copy the other file's settings into the new one.
 bool cIniFile::SaveStartsFromEmptyText() const {
-    return !FileExists() && rawTextFile_ != iniFile_;
+    return !FileExists() && textFile_ != iniFile_;
 }
 
 void cIniFile::SaveOffline(std::string_view section, std::string_view key,
                            const std::string& value) {
     // Nothing read yet: read the file first, so that the text written later keeps its content.
-    if (!sectionCache_ && ContentEmpty() && !iniFile_.empty() && FileExists()) BuildSectionCache();
-    const bool covered = ini::IniDocument::Covers(section, key, value);
-    if (covered && !document_ && !documentFailed_) {
-        document_ = ini::IniDocument::Parse(Content());
-        documentFailed_ = !document_;
+    if (!sectionCache_ && TextEmpty() && !iniFile_.empty() && FileExists()) BuildSectionCache();
+    if (ini::IniDocument::Covers(section, key, value)) {
+        TryDocument();
+        if (held_ == Held::Document) {
+            document_->SetKeyInText(section, key, value);
+            RefreshSectionFromDocument(section);
+            return;
+        }
     }
-    if (covered && document_) {
-        document_->SetKeyInText(section, key, value);
-        contentCurrent_ = false;
-        RefreshSectionFromDocument(section);
-        return;
-    }
-    std::string text = *Content();
+    std::string text = Text();
     ini::SetKeyInText(text, section, key, value);
-    const bool failed = documentFailed_;
-    SetContent(std::move(text));
-    documentFailed_ = failed;
-    RefreshSection(section, *content_);
+    ReplaceOfflineText(std::move(text), section);
+}
+
+// An offline edit done on the whole text.
+void cIniFile::ReplaceOfflineText(std::string text, std::string_view section) {
+    HoldText(std::move(text));
+    RefreshSection(section, *text_);
 }
 
 void cIniFile::SaveOfflineToFile() {
-    if (ContentEmpty()) {
+    if (TextEmpty()) {
         DeleteFile();
         return;
     }
     // The file is replaced in one step, so a shorter text needs no deletion first.
-    if (!contentCurrent_ && document_)
-        WriteFileText(document_->AnsiBytesWithoutTrailingBreaks());
-    else if (!contentCurrent_)
-        WriteFileText(ini::StripTrailingLineBreaks(*rawBytes_));
-    else
-        WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*content_)));
+    switch (held_) {
+        case Held::Document:
+            WriteFileText(document_->AnsiBytesWithoutTrailingBreaks());
+            break;
+        case Held::Bytes:
+            WriteFileText(ini::StripTrailingLineBreaks(*bytes_));
+            break;
+        case Held::Text:
+            WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*text_)));
+            break;
+    }
 }
 
 void cIniFile::LoadUnicodeTextIfMissing() {
-    if (unicodeTextFile_ == iniFile_) return;
+    if (textFile_ == iniFile_ && held_ == Held::Text) return;
     const bool wasUnicode = isUnicode_;
     isUnicode_ = true;
     BuildSectionCache();
     isUnicode_ = wasUnicode;
-    unicodeTextFile_ = iniFile_;
+    textFile_ = iniFile_;
 }
 
 void cIniFile::WriteAsUnicode(bool pbReadCurrentFileContent) {
     if (pbReadCurrentFileContent) {
         isUnicode_ = true;
         BuildSectionCache();
-        unicodeTextFile_ = iniFile_;
+        textFile_ = iniFile_;
     } else {
         LoadUnicodeTextIfMissing();
     }
-    WriteFileText(ini::EncodeUnicodeFile(unicodeText_));
+    WriteFileText(ini::EncodeUnicodeFile(*text_));
 }
 
 void cIniFile::WriteAsAnsi() {
-    if (unicodeText_.empty() || unicodeTextFile_ != iniFile_) {
+    // The text written is the file's own: read it unless the held text is this file's, as
+    // current as the file.
+    if (TextEmpty() || textFile_ != iniFile_ || (FileExists() && FileTime() != cacheTimestamp_))
         BuildSectionCache();
-        // An 8-bit file has no UnicodeText of its own: its text is written back as it is.
-        if (!isUnicode_) unicodeText_ = RawText();
-        unicodeTextFile_ = iniFile_;
-    }
-    WriteFileText(rt::Utf8ToWin1252(unicodeText_));
+    WriteFileText(held_ == Held::Bytes ? *bytes_ : rt::Utf8ToWin1252(Text()));
 }
 
 // ---- removing ----
@@ -420,7 +469,7 @@ void cIniFile::WriteAsAnsi() {
 void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
     std::string text;
     if (offline_) {
-        text = *Content();
+        text = Text();
     } else if (iniFile_.empty()) {
         return;
     } else {
@@ -441,13 +490,10 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
     }
     std::string result = text.substr(0, lineStart) + rt::RTrim(std::string_view(text).substr(pos));
     if (offline_) {
-        const bool failed = documentFailed_;
-        SetContent(std::move(result));
-        documentFailed_ = failed;
-        RefreshSection(ptSection, *content_);
+        ReplaceOfflineText(std::move(result), ptSection);
     } else if (isUnicode_) {
-        unicodeText_ = std::move(result);
-        unicodeTextFile_ = iniFile_;
+        HoldText(std::move(result));
+        textFile_ = iniFile_;
         WriteAsUnicode(false);
         cacheTimestamp_ = 0;
     } else {
@@ -459,12 +505,12 @@ void cIniFile::RemoveKey(std::string_view ptSection, std::string_view ptKey) {
 bool cIniFile::RemoveSection(std::string_view ptSection) {
     std::string text;
     if (offline_) {
-        text = *Content();
+        text = Text();
     } else if (!iniFile_.empty()) {
         CheckUnicodeFile();
         if (isUnicode_) {
             LoadUnicodeTextIfMissing();
-            text = unicodeText_;
+            text = Text();
         } else {
             text = rt::Win1252ToUtf8(ReadFileText());
         }
@@ -482,14 +528,11 @@ bool cIniFile::RemoveSection(std::string_view ptSection) {
                      .append(std::string_view(text).substr(next));
     result.resize(ini::StripTrailingLineBreaks(result).size());
     if (offline_) {
-        const bool failed = documentFailed_;
-        SetContent(std::move(result));
-        documentFailed_ = failed;
-        RefreshSection(ptSection, *content_);
+        ReplaceOfflineText(std::move(result), ptSection);
     } else if (!iniFile_.empty()) {
         if (isUnicode_) {
-            unicodeText_ = std::move(result);
-            unicodeTextFile_ = iniFile_;
+            HoldText(std::move(result));
+            textFile_ = iniFile_;
             WriteAsUnicode(false);
         } else {
             WriteFileText(rt::Utf8ToWin1252(result));
@@ -542,8 +585,8 @@ bool cIniFile::RebuildIniStructure() {
         return true;
     }
     if (output == text || output == text + "\r\n") return false;
-    unicodeText_ = std::move(output);
-    unicodeTextFile_ = iniFile_;
+    HoldText(std::move(output));
+    textFile_ = iniFile_;
     WriteAsUnicode(false);
     cacheTimestamp_ = 0;
     return true;

@@ -6,8 +6,12 @@
 //    against the file's modification time, and writes every change through to the file;
 //  - offline: the whole text lives in IniContent; Save changes it in memory and
 //    SaveOfflineToFile writes it once.
-// Files are 8-bit (Windows-1252) or, marked by "@@@", UTF-16LE. Every file is replaced
-// atomically; a file the engine creates is readable and writable by its owner only.
+// Files are 8-bit (Windows-1252) or, marked by "@@@", UTF-16LE; the engine converts them at the
+// file's edge and keeps one text. Every file is replaced atomically; a file the engine creates
+// is readable and writable by its owner only. Engines that read the same unchanged 8-bit file
+// one after another share its parse (IniSharedParse.h).
+// IniContent is the engine's text: offline the edited text; in the other modes the text of the
+// last cache build, or of the last cached write since.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -63,6 +67,14 @@ class cIniFile {
     void SaveToRAM(bool pbSaveToRAM) { saveToRam_ = pbSaveToRAM; }
 
   private:
+    // The engine's text is held in one form at a time, the one its mode works on.
+    enum class Held {
+        Text,      // UTF-8: a Unicode file's text, an offline text the document cannot model,
+                   // and the text of a cached 8-bit edit
+        Bytes,     // Windows-1252: an 8-bit file as read by a cached build (shared parse)
+        Document,  // offline: the text as a document of lines
+    };
+
     bool FileExists() const;
     std::int64_t FileTime() const;
     bool FileUnreadable() const;
@@ -72,34 +84,38 @@ class cIniFile {
     void WriteFileText(std::string_view bytes);
     void DeleteFile();
     std::string DecodeFile(const std::string& bytes) const;
+
+    void HoldText(std::string text);
+    void HoldBytes(std::shared_ptr<const std::string> bytes);
+    bool HoldDocument(std::shared_ptr<ini::IniDocument> document);
+    std::string Text() const;
+    bool TextEmpty() const;
+    void TryDocument();
+
     void BuildSectionCache(std::string& sectionList);
     void BuildSectionCache();
-    void CacheFromText(const std::shared_ptr<const std::string>& text, std::string& sectionList);
+    bool ReadFileIntoCache(std::string& sectionList);
+    bool AdoptSharedParse(std::string& sectionList);
     void CacheFromDocument(std::string& sectionList);
-    const std::string& RawText();
+    ini::SectionCache& OwnSectionCache();
     void SaveOffline(std::string_view section, std::string_view key, const std::string& value);
+    void ReplaceOfflineText(std::string text, std::string_view section);
     void RefreshSection(std::string_view section, const std::string& text);
     void RefreshSectionFromDocument(std::string_view section);
-    std::shared_ptr<const std::string> Content() const;
-    bool ContentEmpty() const;
-    void SetContent(std::string text);
     void LoadUnicodeTextIfMissing();
 
     std::string iniFile_;
     std::int64_t cacheTimestamp_ = 0;
-    std::unique_ptr<ini::SectionCache> sectionCache_;
+    // Shared with other engines that read the same unchanged file; copied before an edit.
+    std::shared_ptr<ini::SectionCache> sectionCache_;
     bool cacheIniFile_ = true;
     bool isUnicode_ = false;
-    std::string unicodeText_;
-    std::string unicodeTextFile_;  // the file UnicodeText was read from or written to
-    std::shared_ptr<const std::string> rawText_;  // made from rawBytes_ when first needed
-    std::shared_ptr<const std::string> rawBytes_;
-    std::string rawTextFile_;  // the file RawText was read from
-    // IniContent: the text, or (when contentCurrent_ is false) the document that holds it.
-    mutable std::shared_ptr<const std::string> content_;
-    mutable bool contentCurrent_ = true;
-    std::shared_ptr<ini::IniDocument> document_;
-    bool documentFailed_ = false;
+    Held held_ = Held::Text;
+    std::shared_ptr<const std::string> text_;     // Held::Text
+    std::shared_ptr<const std::string> bytes_;    // Held::Bytes
+    std::shared_ptr<ini::IniDocument> document_;  // Held::Document
+    std::string textFile_;  // the file the held text was read from or written to, "" for none
+    bool documentFailed_ = false;  // the text lies outside the document model: edit it as text
     bool offline_ = false;
     bool useCacheDirectly_ = false;
     bool saveToRam_ = false;

@@ -1,8 +1,13 @@
 #include "mPerlowan.h"
 
+#include <optional>
 #include <vector>
 
+#include "CodePage.h"
 #include "DateTime.h"
+#include "Debug.h"
+#include "Files.h"
+#include "IniText.h"
 #include "MessageBox.h"
 #include "Text.h"
 #include "cIniFile.h"
@@ -46,6 +51,29 @@ cPerlowanTipp TippOf(const cJSON& json, const std::string& prefix) {
     return tipp;
 }
 
+// Writes the store once. The engine's writes report nothing, and a store that could not be
+// written (read-only, a folder, a full disk) is left as it was, which the host must not be told is
+// the new state. A new modification time shows the write; without one (a write within the same
+// tick of the file system's clock, or none), the file must hold the merged text. Raises 75.
+void SaveStore(cIniFile& store) {
+    const std::string& path = store.IniFile();
+    const std::optional<std::int64_t> before = platform::Files().ModifiedTime(path);
+    store.SaveOfflineToFile();
+    const std::optional<std::int64_t> after = platform::Files().ModifiedTime(path);
+    if (after && after != before) return;
+    if (after) {
+        const std::string expected =
+            rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(store.IniContent()));
+        try {
+            if (platform::Files().ReadAll(path) == expected) return;
+        } catch (const rt::RuntimeError& e) {
+            PERLOWAN_DEBUG("files", "store " + path + " not read back: " + e.Description());
+        }
+    }
+    rt::Raise(rt::err::PathFileAccessError, "mPerlowan.ProcessTipps",
+              "Path/File access error: " + path + " could not be written");
+}
+
 void MergeTipps(const std::string& ptTipps) {
     FrmAddIn& window = *frmAddIn;
     cIniFile store;
@@ -63,8 +91,9 @@ void MergeTipps(const std::string& ptTipps) {
     for (int i = 0; i < count; ++i) {
         const cPerlowanTipp tipp = TippOf(json, rt::FormatNumber(i, "00000"));
         known = WithKnownTipp(std::move(known), tipp.tID);
-        const std::string prefix = StatusPrefix(store.Load(kSectionTipp, tipp.tID, ""));
-        store.Save(kSectionTipp, tipp.tID, rt::Variant(prefix + tipp.ToStorage()));
+        const std::string key = StoreKey(tipp.tID);
+        const std::string prefix = StatusPrefix(store.Load(kSectionTipp, key, ""));
+        store.Save(kSectionTipp, key, rt::Variant(prefix + tipp.ToStorage()));
         if (prefix[0] == kTippNotRead || window.cboTippFilter.ListIndex() == kShowAllTipps) {
             rt::CallMethod(grid, "AddItem", tipp.tTime + "\t" + Replace(tipp.tText, "\r\n", "  "));
             const std::int32_t row = rt::GetProperty(grid, "Rows").ToLong() - 1;
@@ -74,7 +103,7 @@ void MergeTipps(const std::string& ptTipps) {
         }
     }
     store.Save(kSectionTipps, kKeyAll, rt::Variant(known));
-    store.SaveOfflineToFile();
+    SaveStore(store);
     rt::CallMethod(RunningAddIn().MainApplication(), "ShowStatus", std::string(), true);
 }
 

@@ -16,6 +16,12 @@ inline constexpr char kTippNotRead = '0';  // "Tipp noch nicht gelesen"
 inline constexpr char kTippRead = '1';     // "Tipp gelesen"
 inline constexpr char kTippHidden = '2';   // "Tipp nicht mehr anzeigen"
 
+// The key of tip `ptId` in the section "Tipp": the identifier itself, unless a character of it
+// would make the line read back as something else. "&" becomes "&#38;", "=" "&#61;" (a key ends at
+// the first "="), CR "&#13;" and LF "&#10;" (a line ends there), and a "[" at the start "&#91;"
+// (the line would end the section as a header). Distinct identifiers keep distinct keys.
+std::string StoreKey(std::string_view ptId);
+
 // The status prefix to keep for a tip whose stored value is `ptStored`: "0" for an empty value,
 // else the digit the value starts with ("0" when it starts with anything else).
 std::string StatusPrefix(std::string_view ptStored);

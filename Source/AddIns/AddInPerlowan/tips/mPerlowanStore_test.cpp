@@ -22,6 +22,23 @@ TEST(mPerlowanStore, StatusPrefixKeepsTheUsersDigit) {
     }
 }
 
+TEST(mPerlowanStore, StoreKeysAreTheIdentifiersSaveWhatALineCannotHold) {
+    const std::pair<const char*, const char*> rows[] = {
+        /* 0 */ {"10422-20160329", "10422-20160329"},
+        /* 1 */ {"[x]", "&#91;x]"},
+        /* 2 */ {"x[1]", "x[1]"},
+        /* 3 */ {"a=b=", "a&#61;b&#61;"},
+        /* 4 */ {"a&#61;b", "a&#38;#61;b"},
+        /* 5 */ {"a\r\nb\n", "a&#13;&#10;b&#10;"},
+        /* 6 */ {"ä;b c", "ä;b c"},
+        /* 7 */ {"", ""},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(StoreKey(rows[i].first), rows[i].second);
+    }
+}
+
 TEST(mPerlowanStore, KnownListHoldsEachIdentifierOnce) {
     struct Row {
         const char* known;

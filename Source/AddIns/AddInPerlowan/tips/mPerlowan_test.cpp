@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -288,34 +289,41 @@ TEST_F(ExchangeTest, TextsKeepTheirCharactersAndLineBreaks) {
 }
 
 TEST_F(ExchangeTest, IdentifiersWithTheStoresOwnCharactersKeepTheirEntries) {
-    // An identifier that starts with "[" makes a line the engine reads as a section header
-    // ("[x]=..."): such a tip is listed and stored but cannot keep a status. The others can.
-    const std::vector<std::string> ids{"a;b", "", "a=b", "x[1]", "[x]", "z"};
+    // "[" at the start would read as a section header, "=" would end the key early (and "a" would
+    // find the line of "a=b"); each keeps an entry and a status of its own.
+    const std::vector<std::string> ids{"a;b", "", "a=b", "a", "x[1]", "[x]", "a&#61;b", "z"};
     std::string tips = "[";
     for (std::size_t i = 0; i < ids.size(); ++i)
         tips += (i ? "," : "") + Tip(ids[i], "text " + std::to_string(i), std::to_string(i));
     tips += "]";
     Exchange(tips);
     EXPECT_EQ(gtTippIds, ids);
-    // The user reads every tip; the next exchange keeps each status.
-    for (const std::string& id : ids) {
-        cIniFile ini;
-        ini.IniFile(Store().string());
-        ini.Save("Tipp", id, rt::Variant("1" + Stored(id).substr(1)));
+    // The user marks every tip read in the window; the next exchange keeps each status.
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        std::int16_t col = 1, row = static_cast<std::int16_t>(i);
+        window().grdTipps_CellGotFocus(col, row);
+        window().optStatus[1].SetValue(true);
     }
     window().cboTippFilter.SetListIndex(1);
     Exchange(tips);
     EXPECT_EQ(gtTippIds, ids);
     for (std::size_t i = 0; i < ids.size(); ++i) {
         SCOPED_TRACE(ids[i]);
-        const std::string status = ids[i] == "[x]" ? "0" : "1";
+        // A tip without an identifier is no current tip to the window: its clicks save nothing.
+        const std::string status = ids[i].empty() ? "0" : "1";
         EXPECT_EQ(Stored(ids[i]), status + ids[i] + "||||T" + ids[i] + "|text " +
                                       std::to_string(i) + "|" + std::to_string(i) + "||new||");
     }
+    // The store's lines: one per tip, each under a key that reads back as the identifier.
+    const std::string file = rt::Win1252ToUtf8(ReadFile(Store()));
+    EXPECT_NE(file.find("\r\n&#91;x]=1[x]||||"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\na&#61;b=1a=b||||"), std::string::npos) << file;
+    EXPECT_NE(file.find("\r\na&#38;#61;b=1a&#61;b||||"), std::string::npos) << file;
     cIniFile ini;
     ini.IniFile(Store().string());
-    // An empty identifier counts as known: it never enters the list of known tips.
-    EXPECT_EQ(ini.Load("Tipps", "All", ""), "a;b;a=b;x[1];[x];z;");
+    // The known list holds the identifiers as they are. An empty one, and "a" after "a;b", are
+    // found in it already (the list is searched between ";" and ";") and never enter it.
+    EXPECT_EQ(ini.Load("Tipps", "All", ""), "a;b;a=b;x[1];[x];a&#61;b;z;");
 }
 
 TEST_F(ExchangeTest, StoresInEveryShapeKeepTheirContent) {
@@ -342,21 +350,32 @@ TEST_F(ExchangeTest, StoresInEveryShapeKeepTheirContent) {
 }
 
 TEST_F(ExchangeTest, AUnicodeStoreKeepsItsEntriesAndIsWrittenBackIn8Bit) {
-    // The engine writes an offline text in the 8-bit code page whatever the file was.
-    WriteStore(rt::Utf8ToUtf16Le("@@@[Tipp]\r\n5=1||||Öl|alt|||||\r\n"));
+    // The exchange writes the store in the 8-bit code page whatever the file was: what the code
+    // page holds survives, a character it has no byte for becomes "?".
+    WriteStore(rt::Utf8ToUtf16Le("@@@[Tipp]\r\n5=1||||Öl €|alt|||||\r\n6=2||||Ω|||||||\r\n"));
     Exchange("[" + Tip("17", "neu ä", "1") + "]");
+    EXPECT_EQ(journal.end()[-2], "host ShowStatus(\"\", True)");
     cIniFile ini;
     ini.IniFile(Store().string());
     EXPECT_FALSE(ini.CheckUnicodeFile());
-    EXPECT_EQ(ini.Load("Tipp", "5", ""), "1||||Öl|alt|||||");
+    EXPECT_EQ(ini.Load("Tipp", "5", ""), "1||||Öl €|alt|||||");
+    EXPECT_EQ(ini.Load("Tipp", "6", ""), "2||||?|||||||");
     EXPECT_EQ(ini.Load("Tipp", "17", ""), "017||||T17|neu ä|1||new||");
 }
 
-TEST_F(ExchangeTest, AStoreThatIsAFolderIsLeftAlone) {
+TEST_F(ExchangeTest, AStoreThatIsAFolderIsLeftAloneAndReported) {
     fs::create_directories(Store() / "inside");
-    Exchange("[" + Tip("17", "neu", "1") + "]");
+    const std::string tips = "[" + Tip("17", "neu", "1") + "]";
+    Exchange(tips);
     EXPECT_TRUE(fs::is_directory(Store() / "inside"));
     EXPECT_EQ(gtTippIds, (std::vector<std::string>{"17"}));
+    // The list shows the tip; the host is not told of a store that was not written.
+    const Journal tail(journal.end() - 4, journal.end());
+    EXPECT_EQ(tail, Concat({FailedProcessing(tips, 75,
+                                             "Path/File access error: " + Store().string() +
+                                                 " could not be written"),
+                            {"grid Redraw = True"}}));
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "host ShowStatus(\"\", True)"), 0);
 }
 
 TEST_F(ExchangeTest, TheSettingsFolderComesFromTheHostAsItIs) {
@@ -383,15 +402,43 @@ TEST_F(ExchangeTest, WithoutARunningAddInTheUploadReportsError91) {
                                 "icon 48 \"Perlowan\""}));
 }
 
-TEST_F(ExchangeTest, AReadOnlyStoreKeepsItsContent) {
+TEST_F(ExchangeTest, AReadOnlyStoreKeepsItsContentAndIsReported) {
     const std::string before = "[Tipps]\r\nAll=17;\r\n[Tipp]\r\n17=1||||alt|alt|||||\r\n";
     WriteStore(before);
     ::chmod(Store().c_str(), 0444);
     ::chmod(folder.c_str(), 0555);
     // As an unprivileged user: root could write the file anyway.
     testsupport::AsUnprivilegedUser(folder, [&] {
-        Exchange("[" + Tip("17", "neu", "1") + "," + Tip("18", "neu", "2") + "]");
+        const std::string tips = "[" + Tip("17", "neu", "1") + "," + Tip("18", "neu", "2") + "]";
+        Exchange(tips);
         EXPECT_EQ(gtTippIds, (std::vector<std::string>{"18", ""}));
+        EXPECT_EQ(
+            journal,
+            Concat({{"host PerlowanUpload(\"05032016\", \"04042016\", \"\", \"\", \"\")"},
+                    kPrepare,
+                    {"host SettingFolderGet(3)", "grid AddItem(\"2\tneu\")", "grid Rows -> 1"},
+                    FailedProcessing(
+                        tips, 75,
+                        "Path/File access error: " + Store().string() + " could not be written"),
+                    {"grid Redraw = True"}}));
+    });
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_EQ(ReadFile(Store()), before);
+}
+
+TEST_F(ExchangeTest, AReadOnlyStoreThatHoldsTheExchangeAlreadyIsNoFailure) {
+    const std::string tips = "[" + Tip("17", "neu", "1") + "," + Tip("18", "neu", "2") + "]";
+    Exchange(tips);
+    const std::string before = ReadFile(Store());
+    ::chmod(Store().c_str(), 0444);
+    ::chmod(folder.c_str(), 0555);
+    testsupport::AsUnprivilegedUser(folder, [&] {
+        journal.clear();
+        Exchange(tips);
+        EXPECT_EQ(journal.end()[-2], "host ShowStatus(\"\", True)");
+        EXPECT_EQ(std::count_if(journal.begin(), journal.end(),
+                                [](const std::string& line) { return line.starts_with("box"); }),
+                  0);
     });
     ::chmod(folder.c_str(), 0755);
     EXPECT_EQ(ReadFile(Store()), before);

@@ -5,17 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "RuntimeError.h"
+#include "RuntimeError_test.h"
 
 namespace {
 
 int ByteCharError(const cStringBuilder& builder, std::int32_t index) {
-    try {
-        builder.ByteChar(index);
-    } catch (const rt::RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
+    return rt::testing::ErrorOf([&] { builder.ByteChar(index); });
 }
 
 TEST(cStringBuilder, ANewBuilderHoldsNothingInItsKilobyte) {

@@ -11,7 +11,7 @@
 
 #include "Http.h"
 #include "LoopbackHttpServer.h"
-#include "PortRedirect_test.h"
+#include "WebserviceTestSupport_test.h"
 #include "cWebservice.h"
 
 // Every allocation of this test program is counted, so that a test can read the peak of the bytes
@@ -69,11 +69,9 @@ using platform::testing::RecordedRequest;
 using platform::testing::ScriptedReply;
 using platform::testing::Trickle;
 
-constexpr char kTimeoutText[] =
-    "Der Server konnte nicht innerhalb der Timeout-Zeit antworten (GetTipps). Bitte versuchen Sie "
-    "es ggf. später noch einmal.";
-
 using platform::testing::PortRedirect;
+using wstest::kNoDetails;
+using wstest::kTimeoutText;
 
 struct Outcome {
     bool result = false;
@@ -125,7 +123,7 @@ TEST(WebserviceHostile, ATricklingServerCannotHoldTheCallBeyondItsTimeout) {
         // arrived within the time-out.
         {Trickle("HTTP/1.0 200 OK\r\n\r\n<ptResult>1</ptResult>", "x", 400, 50),
          true,
-         "Keine Fehlerdetails verfügbar.",
+         kNoDetails,
          {"1"}},
         // 2: a body at 20 bytes a second that holds no result in time.
         {Trickle("HTTP/1.0 200 OK\r\n\r\n<other>", "y", 400, 50), false, kTimeoutText, {""}},
@@ -189,7 +187,7 @@ TEST(WebserviceHostile, AnAnswerAboveTheLimitCountsAsNoAnswer) {
     const Row rows[] = {
         /* 0 */ {true, kLimit + 1, false, kTimeoutText, {"sentinel"}},
         /* 1 */ {false, kLimit + 1, false, kTimeoutText, {"sentinel"}},
-        /* 2 */ {true, kLimit, true, "Keine Fehlerdetails verfügbar.", {"1"}},
+        /* 2 */ {true, kLimit, true, kNoDetails, {"1"}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));

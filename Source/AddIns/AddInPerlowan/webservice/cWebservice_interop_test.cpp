@@ -10,11 +10,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Http.h"
-#include "PortRedirect_test.h"
+#include "WebserviceTestSupport_test.h"
 #include "cWebservice.h"
 
 extern char** environ;
@@ -25,6 +26,7 @@ constexpr char kScript[] =
     PERLOWAN_SOURCE_DIR "/Source/AddIns/AddInPerlowan/webservice/testdata/spyne_server.py";
 
 using platform::testing::PortRedirect;
+using wstest::Texts;
 
 pid_t Spawn(const std::vector<std::string>& args, int stdoutFd) {
     std::vector<char*> argv;
@@ -99,49 +101,26 @@ class SpyneService {
 class SpyneInterop : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        python_ = new std::string(PythonWithSpyne());
-        if (python_->empty()) return;
-        service_ = new SpyneService;
-        problem_ = new std::string;
-        if (!service_->Start(*python_, *problem_)) {
-            delete service_;
-            service_ = nullptr;
-        }
+        python_ = PythonWithSpyne();
+        if (python_.empty()) return;
+        if (!service_.emplace().Start(python_, problem_)) service_.reset();
     }
-    static void TearDownTestSuite() {
-        delete service_;
-        delete python_;
-        delete problem_;
-        service_ = nullptr;
-        python_ = nullptr;
-        problem_ = nullptr;
-    }
+    static void TearDownTestSuite() { service_.reset(); }
     void SetUp() override {
         // The test command installs python3-spyne; without it the interoperability is unproven.
-        ASSERT_FALSE(python_->empty()) << "python3 with spyne is not installed";
-        ASSERT_NE(service_, nullptr) << *problem_;
+        ASSERT_FALSE(python_.empty()) << "python3 with spyne is not installed";
+        ASSERT_TRUE(service_.has_value()) << problem_;
         role_ = std::make_unique<rt::ScopedRole<platform::Http>>(
             std::make_shared<PortRedirect>(service_->Port()));
         ws_.URL(std::string("http://127.0.0.1") + std::string(kListenerPath));
     }
 
-    static std::string* python_;
-    static std::string* problem_;
-    static SpyneService* service_;
+    static inline std::string python_;
+    static inline std::string problem_;
+    static inline std::optional<SpyneService> service_;
     std::unique_ptr<rt::ScopedRole<platform::Http>> role_;
     cWebservice ws_;
 };
-
-std::string* SpyneInterop::python_ = nullptr;
-std::string* SpyneInterop::problem_ = nullptr;
-SpyneService* SpyneInterop::service_ = nullptr;
-
-std::vector<std::string> Texts(const rt::Variant& values) {
-    std::vector<std::string> texts;
-    if (!values.IsArray()) return {"<not an array>"};
-    for (const auto& v : values.ToArray()) texts.push_back(v.IsEmpty() ? "<empty>" : v.ToString());
-    return texts;
-}
 
 TEST_F(SpyneInterop, ReadsTheResultsOfAMethodWithTwoTextParameters) {
     struct Row {
@@ -163,7 +142,7 @@ TEST_F(SpyneInterop, ReadsTheResultsOfAMethodWithTwoTextParameters) {
                                      timeout))
             << ws_.LastError();
         EXPECT_EQ(Texts(values), rows[i].values);
-        EXPECT_EQ(ws_.LastError(), "Keine Fehlerdetails verfügbar.");
+        EXPECT_EQ(ws_.LastError(), wstest::kNoDetails);
         EXPECT_FALSE(ws_.LastCallTimedOut());
     }
 }

@@ -15,6 +15,7 @@
 #include "cIniFile.h"
 #include "frmAddIn.h"
 #include "mGlobVar.h"
+#include "mPerlowanStore.h"
 
 namespace tipps_test {
 
@@ -43,7 +44,7 @@ class TippsFixture : public ::testing::Test {
     std::string Stored(const std::string& id) {
         cIniFile ini;
         ini.IniFile(Store().string());
-        return ini.Load("Tipp", id, "");
+        return ini.Load("Tipp", StoreKey(id), "");
     }
 
     Journal journal;

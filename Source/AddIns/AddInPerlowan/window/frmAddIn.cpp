@@ -252,7 +252,7 @@ void FrmAddIn::grdTipps_CellGotFocus(std::int16_t&, std::int16_t& Row) {
     const std::string id = gtTippIds[static_cast<std::size_t>(Row)];
     cIniFile store;
     store.IniFile(StoreFilePath());
-    const std::string stored = store.Load(kSectionTipp, id, "");
+    const std::string stored = store.Load(kSectionTipp, StoreKey(id), "");
 
     optStatus[0].SetTag("");  // the options below are set by the window, not chosen
     // The status is the first character read as a number: a digit, or 0 for anything else.
@@ -275,14 +275,15 @@ void FrmAddIn::optStatus_Click(std::int16_t&) {
     if (id.empty()) return;
     cIniFile store;
     store.IniFile(StoreFilePath());
-    const std::string rest = rt::Mid(store.Load(kSectionTipp, id, ""), 2);
+    const std::string key = StoreKey(id);
+    const std::string rest = rt::Mid(store.Load(kSectionTipp, key, ""), 2);
     std::string value = rest;
     for (int i = 0; i < 3; ++i)
         if (optStatus[i].Value()) {
             value = std::to_string(i) + rest;
             break;
         }
-    store.Save(kSectionTipp, id, rt::Variant(value));
+    store.Save(kSectionTipp, key, rt::Variant(value));
 }
 
 void FrmAddIn::imgPerlowan_Click() {

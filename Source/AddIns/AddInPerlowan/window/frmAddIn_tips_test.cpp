@@ -52,7 +52,7 @@ class WindowTipsTest : public TippsFixture {
     void Store(const std::string& id, const std::string& value) {
         cIniFile ini;
         ini.IniFile(Store().string());
-        ini.Save("Tipp", id, rt::Variant(value));
+        ini.Save("Tipp", StoreKey(id), rt::Variant(value));
     }
     // The list after an exchange: one row per tip, gtTippIds beside it.
     void List(const std::vector<std::pair<std::string, std::string>>& tips) {

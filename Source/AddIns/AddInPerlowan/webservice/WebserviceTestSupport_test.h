@@ -1,6 +1,6 @@
 #pragma once
-// Test only: the real HTTP client with every connection sent to one local port, recording the
-// user agents, the hosts and ports asked for, and the time-outs set.
+// Shared by the web-service client's tests: the real HTTP client with every connection sent to
+// one local port, the client's fixed texts, and the values of a call as texts.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "Http.h"
+#include "Variant.h"
 
 namespace platform::testing {
 
+// Every connection goes to `port`; records the user agents, the hosts and ports asked for, and
+// the time-outs set.
 class PortRedirect final : public platform::Http {
   public:
     explicit PortRedirect(int port) : port_(port) {}
@@ -52,3 +55,20 @@ class PortRedirect final : public platform::Http {
 };
 
 }  // namespace platform::testing
+
+namespace wstest {
+
+inline constexpr char kTimeoutText[] =
+    "Der Server konnte nicht innerhalb der Timeout-Zeit antworten (GetTipps). Bitte versuchen Sie "
+    "es ggf. später noch einmal.";
+inline constexpr char kNoDetails[] = "Keine Fehlerdetails verfügbar.";
+
+// The values a call returned, "<empty>" for an empty one.
+inline std::vector<std::string> Texts(const rt::Variant& values) {
+    std::vector<std::string> texts;
+    if (!values.IsArray()) return {"<not an array>"};
+    for (const auto& v : values.ToArray()) texts.push_back(v.IsEmpty() ? "<empty>" : v.ToString());
+    return texts;
+}
+
+}  // namespace wstest
