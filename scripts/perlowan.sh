@@ -20,7 +20,7 @@ packages=(
   mingw-w64-tools
   clang libclang-rt-14-dev
   locales-all
-  libfltk1.3-dev xvfb xauth
+  libfltk1.3-dev xvfb xauth xdotool imagemagick
   libpng-dev dpkg-dev desktop-file-utils
 )
 
@@ -103,7 +103,8 @@ case "${1:-}" in
   demo)
     install_packages
     configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    if [ -n "${DISPLAY:-}" ]; then
+    # A display that is set and answers (a stale DISPLAY of a closed session does not count).
+    if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
       # On a desktop: the diary's window with the add-in; the exchange is the user's to start.
       work=$(mktemp -d)
       echo "perlowan: the diary window opens (menu Add-ins, Perlowan); close it to end the demo"

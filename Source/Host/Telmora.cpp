@@ -35,6 +35,26 @@ bool SelfRegister(const std::string& path, bool enrol, std::ostream& out, std::o
     }
 }
 
+// The system's clock on a fixed day: the date stays, the time of day and the tick count run,
+// so the window's timers behave as on any day.
+class FixedDayClock final : public rt::Clock {
+  public:
+    FixedDayClock(rt::LocalDateTime day, std::shared_ptr<rt::Clock> system)
+        : day_(day), system_(std::move(system)) {}
+    rt::LocalDateTime Now() override {
+        rt::LocalDateTime now = system_->Now();
+        now.year = day_.year;
+        now.month = day_.month;
+        now.day = day_.day;
+        return now;
+    }
+    std::uint32_t TickCount() override { return system_->TickCount(); }
+
+  private:
+    rt::LocalDateTime day_;
+    std::shared_ptr<rt::Clock> system_;
+};
+
 }  // namespace
 
 int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
@@ -72,6 +92,11 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
         }
         in = &file;
     }
+
+    std::optional<rt::ScopedRole<rt::Clock>> clock;
+    if (options.today)
+        clock.emplace(
+            std::make_shared<FixedDayClock>(*options.today, rt::MakeDefaultRole<rt::Clock>()));
 
     std::optional<rt::ScopedRole<platform::Registry>> registry;
     if (!options.registryFolder.empty())
