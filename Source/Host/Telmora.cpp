@@ -58,8 +58,7 @@ class FixedDayClock final : public rt::Clock {
 }  // namespace
 
 int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-               std::ostream& err, const InteractiveSession& gui,
-               const Installation& installation) {
+               std::ostream& err, const InteractiveSession& gui, const Installation& installation) {
     std::string error;
     const std::optional<Options> parsed = ParseOptions(args, error);
     if (!parsed) {
