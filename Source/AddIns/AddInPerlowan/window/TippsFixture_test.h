@@ -6,11 +6,11 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "Clock.h"
 #include "Regional.h"
+#include "TestSupport.h"
 #include "TippsTestDoubles_test.h"
 #include "cIniFile.h"
 #include "frmAddIn.h"
@@ -19,12 +19,11 @@
 
 namespace tipps_test {
 
+using testsupport::ReadFile;
+
 class TippsFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("perlowan-tipps-" + std::to_string(std::random_device()()));
-        std::filesystem::create_directories(folder);
         addIn->settingsFolder = folder.string() + "/";
         gobjAddIn = addIn;
         rt::OverrideRegion(&german);
@@ -37,7 +36,6 @@ class TippsFixture : public ::testing::Test {
         gobjAddIn = nullptr;
         gtTippIds.clear();
         rt::OverrideRegion(nullptr);
-        std::filesystem::remove_all(folder);
     }
     FrmAddIn& window() { return *frmAddIn; }
     std::filesystem::path Store() const { return folder / "Perlowan.dat"; }
@@ -56,7 +54,8 @@ class TippsFixture : public ::testing::Test {
         std::make_shared<rt::ManualClock>(rt::LocalDateTime{2016, 4, 5, 9, 0, 0})};
     rt::RegionalDateSettings german{"dd.MM.yyyy", '.',
                                     rt::RegionalDateSettings::Order::DayMonthYear};
-    std::filesystem::path folder;
+    testsupport::TempFolder temp{"perlowan-tipps"};
+    std::filesystem::path folder = temp.Path();
 };
 
 }  // namespace tipps_test

@@ -3,8 +3,6 @@
 // object, and a tips list, both writing every call into one journal so that a test compares the
 // whole sequence of what happened.
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -151,12 +149,5 @@ class HostedAddIn final : public AddInInstance {
     void Note(std::string line) { journal_.push_back("host " + line); }
     Journal& journal_;
 };
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 }  // namespace tipps_test
