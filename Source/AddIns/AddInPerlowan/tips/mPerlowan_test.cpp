@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "Clock.h"
 #include "CodePage.h"
@@ -47,7 +45,13 @@ class ExchangeTest : public TippsFixture {
         window().txtTo.SetText("04.04.2016");
         journal.clear();
     }
-    void WriteStore(const std::string& bytes) { std::ofstream(Store(), std::ios::binary) << bytes; }
+    void WriteStore(const std::string& bytes) { testsupport::WriteFile(Store(), bytes); }
+    // The store's list of known tips.
+    std::string Known() {
+        cIniFile ini;
+        ini.IniFile(Store().string());
+        return ini.Load("Tipps", "All", "");
+    }
     // An exchange with the start button's routine.
     void Exchange(const std::string& tips) {
         addIn->tips = tips;
@@ -73,12 +77,9 @@ TEST_F(ExchangeTest, AWholeExchangeInItsOrder) {
     });
     EXPECT_EQ(journal, expected);
     EXPECT_EQ(gtTippIds, (std::vector<std::string>{"17", "23"}));
-    cIniFile ini;
-    ini.IniFile(Store().string());
-    EXPECT_EQ(ini.Load("Tipps", "All", ""), "17;23;");
-    EXPECT_EQ(ini.Load("Tipp", "17", ""),
-              "017||||T17|Erste Zeile<br>zweite Zeile|05.03.2016 07:12||new||");
-    EXPECT_EQ(ini.Load("Tipp", "23", ""), "023||||T23|Hallo|06.03.2016 08:00||new||");
+    EXPECT_EQ(Known(), "17;23;");
+    EXPECT_EQ(Stored("17"), "017||||T17|Erste Zeile<br>zweite Zeile|05.03.2016 07:12||new||");
+    EXPECT_EQ(Stored("23"), "023||||T23|Hallo|06.03.2016 08:00||new||");
 }
 
 TEST_F(ExchangeTest, TipsAreProcessedOnSuccessOrWhenTheErrorMentionsATimeout) {
@@ -179,7 +180,6 @@ TEST_F(ExchangeTest, KnownTipsKeepTheirStatusAndTakeTheNewData) {
         journal.clear();
         gtTippIds.clear();
         window().cboTippFilter.SetListIndex(rows[i].filter);
-        // "17" comes back in other letter case's company: "abc" and "ABC" are one tip.
         Exchange("[" + Tip("17", "neu 17", "01.03.2016") + "," + Tip("23", "neu 23", "02.03.2016") +
                  "," + Tip("42", "neu 42", "03.03.2016") + "," + Tip("99", "neu 99", "04.03.2016") +
                  "]");
@@ -191,9 +191,7 @@ TEST_F(ExchangeTest, KnownTipsKeepTheirStatusAndTakeTheNewData) {
         EXPECT_EQ(Stored("17"), "117||||T17|neu 17|01.03.2016||new||");
         EXPECT_EQ(Stored("23"), "223||||T23|neu 23|02.03.2016||new||");
         EXPECT_EQ(Stored("42"), "042||||T42|neu 42|03.03.2016||new||");
-        cIniFile ini;
-        ini.IniFile(Store().string());
-        EXPECT_EQ(ini.Load("Tipps", "All", ""), "17;23;42;99;");
+        EXPECT_EQ(Known(), "17;23;42;99;");
     }
 }
 
@@ -201,9 +199,7 @@ TEST_F(ExchangeTest, IdentifiersDifferingInLetterCaseAreKnownAndDuplicatesListed
     WriteStore("[Tipps]\r\nAll=abc;\r\n");
     Exchange("[" + Tip("ABC", "eins", "1") + "," + Tip("x", "zwei", "2") + "," +
              Tip("x", "drei", "3") + "]");
-    cIniFile ini;
-    ini.IniFile(Store().string());
-    EXPECT_EQ(ini.Load("Tipps", "All", ""), "abc;x;");
+    EXPECT_EQ(Known(), "abc;x;");
     EXPECT_EQ(gtTippIds, (std::vector<std::string>{"ABC", "x", "x"}));
     EXPECT_EQ(Stored("x"), "0x||||Tx|drei|3||new||");
 }
@@ -319,11 +315,9 @@ TEST_F(ExchangeTest, IdentifiersWithTheStoresOwnCharactersKeepTheirEntries) {
     EXPECT_NE(file.find("\r\n&#91;x]=1[x]||||"), std::string::npos) << file;
     EXPECT_NE(file.find("\r\na&#61;b=1a=b||||"), std::string::npos) << file;
     EXPECT_NE(file.find("\r\na&#38;#61;b=1a&#61;b||||"), std::string::npos) << file;
-    cIniFile ini;
-    ini.IniFile(Store().string());
     // The known list holds the identifiers as they are. An empty one, and "a" after "a;b", are
     // found in it already (the list is searched between ";" and ";") and never enter it.
-    EXPECT_EQ(ini.Load("Tipps", "All", ""), "a;b;a=b;x[1];[x];a&#61;b;z;");
+    EXPECT_EQ(Known(), "a;b;a=b;x[1];[x];a&#61;b;z;");
 }
 
 TEST_F(ExchangeTest, StoresInEveryShapeKeepTheirContent) {
