@@ -82,10 +82,6 @@ TEST(cJSON, SingleObjectLeavesTheArrayCountOfTheLastArray) {
     EXPECT_EQ(reader.NumElements(), 1);
     EXPECT_EQ(reader.value("00000id"), "") << "each parse starts a new table";
     EXPECT_EQ(reader.value("id"), "9");
-    // A failing array parse fails before it counts its elements.
-    EXPECT_EQ(Parse(reader, "[]"), 9);
-    EXPECT_EQ(reader.NumArrayElements(), 3);
-    EXPECT_EQ(reader.NumElements(), 0);
 }
 
 TEST(cJSON, QuoteCharacterOptionIsKeptForLaterParses) {
@@ -327,15 +323,14 @@ TEST(cJSON, ConformanceFilesReadByTheRules) {
         std::vector<std::pair<std::string, std::string>> values;
     };
     const Row rows[] = {
-        /* 0 */ {"y_array_empty.json", 9, 0, {}},
-        /* 1 */ {"y_object_duplicated_key.json", 457, 1, {{"a", "b"}}},
-        /* 2 */ {"y_object_empty_key.json", std::nullopt, 0, {{"", ""}}},  // last pair without key
-        /* 3 */ {"y_object_basic.json", std::nullopt, 1, {{"asd", "sdf"}}},
-        /* 4 */ {"y_object.json", std::nullopt, 2, {{"asd", "sdf"}, {"\"dfg", "fgh"}, {"dfg", ""}}},
-        /* 5 */ {"y_object_with_newlines.json", std::nullopt, 1, {{"a", "\"b"}}},
-        /* 6 */ {"y_object_escaped_null_in_key.json", std::nullopt, 1, {{"foo\\u0000bar", "42"}}},
-        /* 7 */ {"n_object_trailing_comma.json", std::nullopt, 1, {{"id", "0"}}},
-        /* 8 */ {"y_object_simple.json", std::nullopt, 1, {{"a", "[]"}}},
+        /* 0 */ {"y_object_duplicated_key.json", 457, 1, {{"a", "b"}}},
+        /* 1 */ {"y_object_empty_key.json", std::nullopt, 0, {{"", ""}}},  // last pair without key
+        /* 2 */ {"y_object_basic.json", std::nullopt, 1, {{"asd", "sdf"}}},
+        /* 3 */ {"y_object.json", std::nullopt, 2, {{"asd", "sdf"}, {"\"dfg", "fgh"}, {"dfg", ""}}},
+        /* 4 */ {"y_object_with_newlines.json", std::nullopt, 1, {{"a", "\"b"}}},
+        /* 5 */ {"y_object_escaped_null_in_key.json", std::nullopt, 1, {{"foo\\u0000bar", "42"}}},
+        /* 6 */ {"n_object_trailing_comma.json", std::nullopt, 1, {{"id", "0"}}},
+        /* 7 */ {"y_object_simple.json", std::nullopt, 1, {{"a", "[]"}}},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(rows[i].file);
