@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "DemoScript.h"
+#include "TestSupport.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,19 +28,15 @@ std::string Quoted(const std::string& text) {
 }
 
 std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return testsupport::ReadFileIfAny(path).value_or("");
 }
 
 // Runs telmora with `script` under the locale `locale`; extra options after the usual ones.
 Session RunSession(const std::string& locale, const std::string& script,
                    const std::vector<std::string>& options = {}) {
-    const fs::path work =
-        fs::temp_directory_path() / ("telmora-session-" + std::to_string(std::random_device()()));
-    fs::create_directories(work);
-    std::ofstream(work / "script.txt") << script;
+    const testsupport::TempFolder temp("telmora-session");
+    const fs::path& work = temp.Path();
+    testsupport::WriteFile(work / "script.txt", script);
     std::string command = "env -u LANG -u LC_TIME LC_ALL=" + locale + " " +
                           Quoted(PERLOWAN_TELMORA) + " --registry " +
                           Quoted((work / "registry").string()) + " --register " +
@@ -56,7 +51,6 @@ Session RunSession(const std::string& locale, const std::string& script,
     session.out = ReadAll(work / "out.txt");
     session.err = ReadAll(work / "err.txt");
     session.store = ReadAll(work / "settings" / "Perlowan.dat");
-    fs::remove_all(work);
     return session;
 }
 
@@ -86,16 +80,13 @@ TEST(ScriptSession, DateBoxesFollowTheRegionalSettings) {
         const std::string* warning;  // nullptr: accepted
     };
     const Row rows[] = {
-        /* 0 */ {"de_DE.UTF-8", "de", "05.03", nullptr},
-        /* 1 */ {"de_DE.UTF-8", "de", "5. März 2016", nullptr},
-        /* 2 */ {"de_DE.UTF-8", "de", "5.3.16", nullptr},
-        /* 3 */ {"de_DE.UTF-8", "de", "31.02.2016", &warningDe},
-        /* 4 */ {"de_DE.UTF-8", "de", "abc", &warningDe},
-        /* 5 */ {"de_DE.UTF-8", "de", "12/31/2016", &warningDe},
-        /* 6 */ {"en_US.UTF-8", "en", "12/31/2016", nullptr},
-        /* 7 */ {"en_US.UTF-8", "en", "3/5", nullptr},
-        /* 8 */ {"en_US.UTF-8", "en", "March 5, 2016", nullptr},
-        /* 9 */ {"en_US.UTF-8", "en", "31.12.2016", &warningEn},
+        // The date order and the month names come from the process's locale; the window tests
+        // hold the other forms a date box takes.
+        /* 0 */ {"de_DE.UTF-8", "de", "5. März 2016", nullptr},
+        /* 1 */ {"de_DE.UTF-8", "de", "12/31/2016", &warningDe},
+        /* 2 */ {"en_US.UTF-8", "en", "12/31/2016", nullptr},
+        /* 3 */ {"en_US.UTF-8", "en", "March 5, 2016", nullptr},
+        /* 4 */ {"en_US.UTF-8", "en", "31.12.2016", &warningEn},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
@@ -111,22 +102,6 @@ TEST(ScriptSession, DateBoxesFollowTheRegionalSettings) {
         }
         EXPECT_NE(after.find("Text = \"" + std::string(rows[i].text) + "\""), std::string::npos);
     }
-}
-
-TEST(ScriptSession, TheStartButtonSendsThePeriodAndComesBack) {
-    const Session s = RunSession("de_DE.UTF-8",
-                                 "today 2016-04-05\nstart\nmenu\n"
-                                 "text txtFrom 5. März 2016\ntext txtTo 04.04\n"
-                                 "click cmdStartExport\nlog\ndump cmdStartExport\n"
-                                 "dump picWorkingArea\nhide\nstop\n");
-    ASSERT_EQ(s.status, 0) << s.err;
-    EXPECT_NE(s.out.find("PerlowanUpload(\"05032016\", \"04042016\", \"\", \"\", \"\") = True"),
-              std::string::npos)
-        << s.out;
-    const std::string button = s.out.substr(s.out.find("cmdStartExport (CommandButton)"));
-    EXPECT_NE(button.find("Enabled = True"), std::string::npos) << button;
-    const std::string area = s.out.substr(s.out.find("picWorkingArea (PictureBox)"));
-    EXPECT_NE(area.find("MousePointer = 0"), std::string::npos) << area;
 }
 
 TEST(ScriptSession, AWrongDateReachesTheUserNotTheHost) {
