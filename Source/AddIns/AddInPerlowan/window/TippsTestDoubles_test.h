@@ -110,7 +110,7 @@ class JournalMessageBoxes final : public platform::MessageBoxService {
 
 // The running add-in with its host application object. The host answers PerlowanUpload with
 // `uploadResult`, `tips` and `uploadError`, SettingFolderGet with `settingsFolder`, and
-// LanguageString with "text <n>".
+// LanguageString with "<language> <n>", noting the keys asked for.
 class HostedAddIn final : public AddInInstance {
   public:
     explicit HostedAddIn(Journal& journal) : journal_(journal) {
@@ -131,7 +131,8 @@ class HostedAddIn final : public AddInInstance {
             return rt::Variant();
         });
         host->Define("LanguageString", [this](std::span<rt::Variant> a) {
-            return rt::Variant("text " + a[0].ToString());
+            languageKeys.push_back(a[0].ToInteger());
+            return rt::Variant(language + " " + a[0].ToString());
         });
     }
     rt::ObjectRef MainApplication() const override { return host; }
@@ -144,6 +145,8 @@ class HostedAddIn final : public AddInInstance {
     std::string tips;
     std::string uploadError;
     std::function<void()> onUpload;
+    std::string language = "text";
+    std::vector<std::int16_t> languageKeys;
 
   private:
     void Note(std::string line) { journal_.push_back("host " + line); }

@@ -8,47 +8,17 @@
 
 #include "Clock.h"
 #include "DateTime.h"
+#include "TippsFixture_test.h"
 #include "mGlobVar.h"
 
 namespace {
 
-using rt::Variant;
+using namespace tipps_test;
 
-// The running add-in as the window sees it: a host that answers LanguageString with "<lang>:<n>".
-class FakeAddIn final : public AddInInstance {
-  public:
-    FakeAddIn() {
-        host->Define("LanguageString", [this](std::span<Variant> a) {
-            keys.push_back(a[0].ToInteger());
-            return Variant(language + ":" + a[0].ToString());
-        });
-    }
-    rt::ObjectRef MainApplication() const override { return host; }
-    void Trace(std::string&, const rt::ObjectRef&) override {}
-
-    std::shared_ptr<rt::DynamicObject> host = std::make_shared<rt::DynamicObject>();
-    std::string language = "de";
-    std::vector<std::int16_t> keys;
-};
-
-class FrmAddInTest : public ::testing::Test {
+// The window as the host loads it on 31 May 2016.
+class FrmAddInTest : public TippsFixture {
   protected:
-    void SetUp() override {
-        addIn = std::make_shared<FakeAddIn>();
-        gobjAddIn = addIn;
-        rt::RegionalDateSettings german{"dd.MM.yyyy", '.',
-                                        rt::RegionalDateSettings::Order::DayMonthYear};
-        region = german;
-        rt::OverrideRegion(&region);
-    }
-    void TearDown() override {
-        UnloadAddInWindow();
-        gobjAddIn = nullptr;
-        rt::OverrideRegion(nullptr);
-    }
-    std::shared_ptr<FakeAddIn> addIn;
-    rt::RegionalDateSettings region;
-    rt::ScopedRole<rt::Clock> clock{
+    rt::ScopedRole<rt::Clock> may31{
         std::make_shared<rt::ManualClock>(rt::LocalDateTime{2016, 5, 31, 9, 0, 0})};
 };
 
@@ -63,12 +33,13 @@ TEST_F(FrmAddInTest, LoadingFetchesTheHostTextsAndStartsWithTheFirstPreset) {
     EXPECT_EQ(w.Caption(), "Form1");
     EXPECT_EQ(w.Width(), 0);
     EXPECT_EQ(w.Height(), 0);
-    EXPECT_EQ(addIn->keys, (std::vector<std::int16_t>{177, 178, 60, 61, 62, 63, 64, 64, 194, 229}));
+    EXPECT_EQ(addIn->languageKeys,
+              (std::vector<std::int16_t>{177, 178, 60, 61, 62, 63, 64, 64, 194, 229}));
     EXPECT_EQ(Items(w.cboZeitraum),
-              (std::vector<std::string>{"de:177", "de:178", "de:60", "de:61", "de:62", "de:63",
-                                        "de:64", "de:64", "de:194"}));
+              (std::vector<std::string>{"text 177", "text 178", "text 60", "text 61", "text 62",
+                                        "text 63", "text 64", "text 64", "text 194"}));
     EXPECT_EQ(w.cboZeitraum.ListIndex(), 0);
-    EXPECT_EQ(w.fraZeitraum.Caption(), "de:229");
+    EXPECT_EQ(w.fraZeitraum.Caption(), "text 229");
     EXPECT_EQ(Items(w.cboTippFilter),
               (std::vector<std::string>{"Nur ungelesene Tipps anzeigen", "Alle Tipps anzeigen"}));
     EXPECT_EQ(w.cboTippFilter.ListIndex(), 0);
@@ -95,8 +66,8 @@ TEST_F(FrmAddInTest, PresetsSetTheDatesAndALanguageChangeResetsThem) {
     w.cboTippFilter.SetListIndex(1);
     addIn->language = "en";
     w.InitLanguage();
-    EXPECT_EQ(w.fraZeitraum.Caption(), "en:229");
-    EXPECT_EQ(w.cboZeitraum.List(0), "en:177");
+    EXPECT_EQ(w.fraZeitraum.Caption(), "en 229");
+    EXPECT_EQ(w.cboZeitraum.List(0), "en 177");
     EXPECT_EQ(w.cboZeitraum.ListIndex(), 0);
     EXPECT_EQ(w.txtFrom.Text(), "30.05.2016");
     EXPECT_EQ(w.cboTippFilter.ListIndex(), 0);
