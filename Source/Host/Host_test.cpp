@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <random>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -255,8 +253,7 @@ TEST_F(HostTest, ALibraryForAnotherRuntimeVersionIsRefusedAndUnloaded) {
 TEST_F(HostTest, BadRegistrationsAndLibrariesGiveClearErrors) {
     // A file that is no library, and a library without the standard exports.
     const fs::path junk = work / "junk.so";
-    fs::create_directories(work);
-    std::ofstream(junk) << "not a library";
+    testsupport::WriteFile(junk, "not a library");
     // The C library: a real library without the standard exports.
     const std::string noExports =
         com::Modules().PathOfAddress(reinterpret_cast<const void*>(&::printf));
@@ -534,41 +531,36 @@ TEST_F(HostTest, CommandLineAndScriptErrorsAreReported) {
         std::string message;  // in the error stream
     };
     const std::string registry = (work / "registry").string();
-    const auto with = [&](std::vector<std::string> more) { return SessionArgs(std::move(more)); };
     const Row rows[] = {
         {{"--frobnicate"}, "", 2, "unknown option --frobnicate"},
         {{"--language"}, "", 2, "option --language needs a value"},
         {{"--language", "fr"}, "", 2, "unknown language fr"},
         {{"--tips", "ftp:x"}, "", 2, "unknown tips source ftp:x"},
         {{"--gui", "--script", "-"}, "", 2, "--gui and --script exclude each other"},
-        {with({"--gui"}), "", 2, "this program has no graphical mode"},  // no session given
+        {SessionArgs({"--gui"}), "", 2, "this program has no graphical mode"},  // no session given
         {{"--registry", registry, "--progid", "No.Such"}, "", 1, "No.Such is not registered"},
-        {with({"--script", "-"}), "start\nwobble\n", 1, "line 2: unknown command \"wobble\""},
-        {with({"--script", "-"}), "dump cboZeitraum\n", 1,
-         "line 1: the add-in's window is not shown"},
-        {with({"--script", "-"}), "start\nmenu\nchoose cboZeitraum 9\n", 1,
+        {SessionArgs(), "start\nwobble\n", 1, "line 2: unknown command \"wobble\""},
+        {SessionArgs(), "dump cboZeitraum\n", 1, "line 1: the add-in's window is not shown"},
+        {SessionArgs(), "start\nmenu\nchoose cboZeitraum 9\n", 1,
          "line 3: cboZeitraum has no entry 9 (9 entries)"},
-        {with({"--script", "-"}), "start\nmenu\ndump nothing\n", 1, "line 3: no control nothing"},
-        {with({"--script", "-"}), "clock soon\n", 1, "line 1: not a number for milliseconds: soon"},
-        {with({"--script", "-"}), "start\nmenu\nselect grdTipps 1 0\n", 1,
+        {SessionArgs(), "start\nmenu\ndump nothing\n", 1, "line 3: no control nothing"},
+        {SessionArgs(), "clock soon\n", 1, "line 1: not a number for milliseconds: soon"},
+        {SessionArgs(), "start\nmenu\nselect grdTipps 1 0\n", 1,
          "line 3: grdTipps has no cell 1 0 (2 columns, 0 rows)"},
-        {with({"--script", "-"}), "start\nmenu\nselect txtFrom 0 0\n", 1,
-         "line 3: txtFrom is not a grid: "},
-        {with({"--script", "-"}), "start\nmenu\ncells cboZeitraum\n", 1,
+        {SessionArgs(), "start\nmenu\nselect txtFrom 0 0\n", 1, "line 3: txtFrom is not a grid: "},
+        {SessionArgs(), "start\nmenu\ncells cboZeitraum\n", 1,
          "line 3: cboZeitraum is not a grid: "},
-        {with({"--script", "-"}), "start\nmenu\nshow txtFrom Text Wobble\n", 1,
-         "line 3: txtFrom.Wobble: "},
-        {with({"--script", (work / "missing.txt").string()}), "", 1, "cannot read the script"},
-        {with({"--script", work.string()}), "", 1,
+        {SessionArgs(), "start\nmenu\nshow txtFrom Text Wobble\n", 1, "line 3: txtFrom.Wobble: "},
+        {SessionArgs({"--script", (work / "missing.txt").string()}), "", 1,
+         "cannot read the script"},
+        {SessionArgs({"--script", work.string()}), "", 1,
          "the script " + work.string() + " is a folder, not a file"},
         {{"--registry", (work / "script.txt").string(), "--register", kLibrary},
          "",
          1,
          "DllRegisterServer of " + kLibrary + " failed (0x80040201): The registry folder"},
     };
-    // A file where the registry folder should be.
-    fs::create_directories(work);
-    std::ofstream(work / "script.txt") << "start\n";
+    testsupport::WriteFile(work / "script.txt", "start\n");  // where the registry folder should be
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE("row " + std::to_string(i));
         const RunResult run = Telmora(rows[i].args, rows[i].script);

@@ -27,10 +27,6 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
-std::string ReadAll(const fs::path& path) {
-    return testsupport::ReadFileIfAny(path).value_or("");
-}
-
 // Runs telmora with `script` under the locale `locale`; extra options after the usual ones.
 Session RunSession(const std::string& locale, const std::string& script,
                    const std::vector<std::string>& options = {}) {
@@ -48,9 +44,9 @@ Session RunSession(const std::string& locale, const std::string& script,
     Session session;
     const int raw = std::system(command.c_str());
     session.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    session.out = ReadAll(work / "out.txt");
-    session.err = ReadAll(work / "err.txt");
-    session.store = ReadAll(work / "settings" / "Perlowan.dat");
+    session.out = testsupport::ReadFile(work / "out.txt");
+    session.err = testsupport::ReadFile(work / "err.txt");
+    session.store = testsupport::ReadFileIfAny(work / "settings" / "Perlowan.dat").value_or("");
     return session;
 }
 
