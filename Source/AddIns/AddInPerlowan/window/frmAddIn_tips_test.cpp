@@ -81,15 +81,13 @@ TEST_F(WindowTipsTest, LeavingADateBoxChecksItsText) {
         bool warned;
     };
     const Row rows[] = {
+        // The forms a date takes are the runtime's date tests' matter; these show the box uses
+        // them.
         /* 0 */ {"05.03.2016", false},
-        /* 1 */ {"5.3.16", false},
-        /* 2 */ {"05.03", false},
-        /* 3 */ {"5. März 2016", false},
-        /* 4 */ {"2016-03-05", false},
-        /* 5 */ {"31.02.2016", true},
-        /* 6 */ {"", true},
-        /* 7 */ {"abc", true},
-        /* 8 */ {"05.03.2016x", true},
+        /* 1 */ {"5. März 2016", false},
+        /* 2 */ {"31.02.2016", true},
+        /* 3 */ {"", true},
+        /* 4 */ {"05.03.2016x", true},
     };
     for (forms::TextBox* box : {&window().txtFrom, &window().txtTo}) {
         for (std::size_t i = 0; i < std::size(rows); ++i) {
