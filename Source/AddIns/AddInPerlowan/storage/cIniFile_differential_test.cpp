@@ -164,8 +164,10 @@ TEST(IniFileDifferential, CachedReadsMatchTheLiteralReference) {
 TEST(IniFileDifferential, CachedWritesMatchTheLiteralReference) {
     testsupport::TempFolder temp("ini-cached-writes");
     const std::string path = (temp / "Perlowan.dat").string();
-    static const char* const kOddValues[] = {"\xc2\x81|\xc2\x9d", "\xe2\x82\xac5", "\xce\xa9",
-                                             "\xc5\xa0\xc5\xa1"};
+    static const char* const kOddValues[] = {"\xc2\x81|\xc2\x9d",
+                                             "\xe2\x82\xac"
+                                             "5",
+                                             "\xce\xa9", "\xc5\xa0\xc5\xa1"};
     int writes = 0;
     for (unsigned seed = 1; seed <= 100; ++seed) {
         Generator gen(seed);
