@@ -74,6 +74,80 @@ TEST_F(ControlsTest, ADoubleClickRaisesItsEventsInTheUsualOrder) {
     EXPECT_TRUE(log.Take().empty());
 }
 
+TEST_F(ControlsTest, TheMousePlacesTheCaretDragsASelectionAndDoubleClickSelectsAWord) {
+    auto& txt = form.Add<TextBox>("txtFrom");
+    txt.Move(0, 0, 1500, 300);    // 100 x 20 pixels; the text starts 4 pixels in
+    txt.SetText("Tipp gelesen");  // character boundaries at 0, 7, 9, 15, 21, 25, 31, 37, 39 ...
+    const auto record = [&](const char* name) {
+        return [&, name](std::int16_t, std::int16_t, float, float) {
+            log.Add(std::string(name) + " " + std::to_string(txt.SelStart()) + "," +
+                    std::to_string(txt.SelLength()));
+        };
+    };
+    txt.MouseDown = record("MouseDown");
+    txt.MouseMove = record("MouseMove");
+    txt.MouseUp = record("MouseUp");
+    txt.Click = [&] { log.Add("Click " + txt.SelText()); };
+    txt.DblClick = [&] { log.Add("DblClick " + txt.SelText()); };
+    input::MouseDown(form, 4 + 26, 10);                // nearest boundary: before "g"
+    input::MouseMove(form, 4 + 60, 10, button::Left);  // to the end
+    input::MouseMove(form, 4 + 8, 10, button::Left);   // back before the first "p"
+    input::MouseUp(form, 4 + 8, 10);
+    EXPECT_EQ(txt.SelText(), "pp ");
+    input::MouseDown(form, 4 + 40, 10);
+    input::MouseUp(form, 4 + 40, 10);
+    input::DoubleClickPress(form, 4 + 40, 10);
+    input::MouseUp(form, 4 + 40, 10, button::Left, shift::None, false);
+    EXPECT_EQ(txt.SelText(), "gelesen");
+    input::MouseDown(form, 4, 10, button::Right);  // only the left button places the caret
+    input::MouseUp(form, 4, 10, button::Right);
+    // Each event sees the selection before the box's own reaction to it.
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{
+                              "MouseDown 0,0", "MouseMove 5,0", "MouseMove 5,7", "MouseUp 2,3",
+                              "Click pp ", "MouseDown 2,3", "MouseUp 8,0", "Click ", "DblClick ",
+                              "MouseUp 5,7", "MouseDown 5,7", "MouseUp 5,7"}));
+}
+
+TEST_F(ControlsTest, AMultiLineBoxWrapsAtItsWidthAndScrollsByWheel) {
+    auto& txt = form.Add<TextBox>("txtDetails");
+    txt.Move(0, 0, 1500, 750);  // 100 x 50 pixels: three lines of 13 show
+    txt.SetMultiLine(true);
+    txt.SetScrollBars(2);  // 77 pixels of text beside the bar
+    txt.SetText("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\naaaa bbbb cccc dddd");
+    ASSERT_EQ(txt.Lines().size(), 8u);  // the last line wraps after "bbbb "
+    EXPECT_EQ(txt.VisibleLineCount(), 3);
+    struct Row {
+        int line;
+        std::int16_t delta;
+        int firstVisible;
+    };
+    const Row rows[] = {{1, -120, 3}, {2, -120, 5}, {3, -240, 5}, {4, 120, 2}, {5, 360, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        input::Wheel(form, 50, 25, row.delta);
+        EXPECT_EQ(txt.FirstVisibleLine(), row.firstVisible);
+    }
+    // A click on the second line shown, scrolled to the end: "aaaa bbbb " starts at 18.
+    txt.SetFirstVisibleLine(99);
+    EXPECT_EQ(txt.FirstVisibleLine(), 5);
+    input::MouseDown(form, 4 + 30, 2 + 1 + 13 + 5);
+    input::MouseUp(form, 4 + 30, 2 + 1 + 13 + 5);
+    EXPECT_EQ(txt.SelStart(), 23);
+    input::MouseDown(form, 93, 10);  // on the scroll bar: the caret stays
+    input::MouseUp(form, 93, 10);
+    EXPECT_EQ(txt.SelStart(), 23);
+    txt.SetText("Neu\r\n" + txt.Text());  // a new text shows from its top
+    EXPECT_EQ(txt.FirstVisibleLine(), 0);
+    txt.SetScrollBars(3);  // with a horizontal bar nothing wraps
+    EXPECT_EQ(txt.Lines().size(), 8u);
+    // A single-line box leaves the wheel to its container.
+    auto& single = form.Add<TextBox>("txtFrom");
+    single.Move(3000, 0, 1500, 300);
+    single.SetText("x");
+    input::Wheel(form, 250, 10, -120);
+    EXPECT_EQ(single.FirstVisibleLine(), 0);
+}
+
 TEST_F(ControlsTest, ALockedTextBoxIgnoresTheUserButNotTheCode) {
     auto& txt = form.Add<TextBox>("txtDetails");
     txt.Move(0, 0, 1500, 300);

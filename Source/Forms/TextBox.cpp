@@ -2,11 +2,35 @@
 
 #include <algorithm>
 
+#include <cmath>
+
+#include "Application.h"
 #include "CodePage.h"
 #include "MemberRows.h"
 #include "Text.h"
+#include "TextMetrics.h"
+#include "UserControl.h"
 
 namespace forms {
+
+namespace {
+
+// The edit window's own handling: a multi-line box scrolls on the wheel; everything else, and a
+// single-line box's wheel, goes to the system (which hands the wheel on to the parent).
+platform::LResult TextBoxWindowProc(platform::WindowHandle hWnd, platform::MessageId iMsg,
+                                    platform::WParam wParam, platform::LParam lParam) {
+    if (iMsg == platform::WM_MOUSEWHEEL)
+        if (auto* box = dynamic_cast<TextBox*>(App().ControlOfWindow(hWnd));
+            box && box->MultiLine()) {
+            box->UserWheel(static_cast<std::int16_t>((wParam >> 16) & 0xFFFF));
+            return 0;
+        }
+    return platform::Windows().DefWindowProc(hWnd, iMsg, wParam, lParam);
+}
+
+constexpr int WheelLinesPerNotch = 3;
+
+}  // namespace
 
 TextBox::TextBox(std::string name) : Control(std::move(name)) {
     InitColors(color::SystemWindow, color::SystemWindowText);
@@ -19,6 +43,10 @@ int TextBox::Length() const {
 void TextBox::SetText(std::string value) {
     selStart_ = 0;
     selLength_ = 0;
+    if (firstVisibleLine_ != 0) {
+        firstVisibleLine_ = 0;
+        Changed("FirstVisibleLine");
+    }
     if (text_ == value) return;
     text_ = std::move(value);
     Changed("Text");
@@ -83,6 +111,113 @@ void TextBox::SetScrollBars(int value) {
     if (value < 0 || value > 3) rt::Raise(err::InvalidPropertyValue, Name());
     scrollBars_ = value;
     Changed("ScrollBars");
+}
+
+float TextBox::BorderPixels() const {
+    // The grid's cell editors are flat: the grid draws the lines between its cells itself.
+    return const_cast<TextBox*>(this)->ParentUserControl() ? 0.0f : 2.0f;
+}
+
+PixelRect TextBox::TextArea() const {
+    const PixelRect bounds = PixelBounds();
+    const float border = BorderPixels();
+    const float bar = VerticalScrollBarArea().width;
+    return {border + 1, border, std::max(0.0f, bounds.width - 2 * border - 2 - bar),
+            std::max(0.0f, bounds.height - 2 * border)};
+}
+
+PixelRect TextBox::VerticalScrollBarArea() const {
+    if (!multiLine_ || !(scrollBars_ & 2)) return {};
+    const PixelRect bounds = PixelBounds();
+    const float border = BorderPixels();
+    return {bounds.width - border - ScrollBarThicknessPixels, border, ScrollBarThicknessPixels,
+            std::max(0.0f, bounds.height - 2 * border)};
+}
+
+std::vector<TextLine> TextBox::Lines() const {
+    if (!multiLine_) return {{0, Length()}};
+    const bool wraps = !(scrollBars_ & 1);
+    return LayoutLines(text_, FontSize(), wraps ? std::max(1.0f, TextArea().width - 2) : 0.0f);
+}
+
+int TextBox::VisibleLineCount() const {
+    const float lineHeight = Metrics().TextHeight(FontSize());
+    if (lineHeight <= 0) return 1;
+    return std::max(1, static_cast<int>(std::floor(TextArea().height / lineHeight)));
+}
+
+int TextBox::FirstVisibleLine() const {
+    const int last = static_cast<int>(Lines().size()) - VisibleLineCount();
+    return std::clamp(firstVisibleLine_, 0, std::max(0, last));
+}
+
+void TextBox::SetFirstVisibleLine(int line) {
+    const int last = static_cast<int>(Lines().size()) - VisibleLineCount();
+    const int target = std::clamp(line, 0, std::max(0, last));
+    if (target == firstVisibleLine_) return;
+    firstVisibleLine_ = target;
+    Changed("FirstVisibleLine");
+}
+
+void TextBox::ScrollLines(int lines) {
+    SetFirstVisibleLine(FirstVisibleLine() + lines);
+}
+
+int TextBox::PositionAt(float x, float y) const {
+    const PixelRect area = TextArea();
+    const std::vector<TextLine> lines = Lines();
+    int index = 0;
+    if (multiLine_) {
+        const float lineHeight = std::max(1.0f, Metrics().TextHeight(FontSize()));
+        index = FirstVisibleLine() + static_cast<int>(std::floor((y - area.top - 1) / lineHeight));
+        index = std::clamp(index, 0, static_cast<int>(lines.size()) - 1);
+    }
+    const TextLine& line = lines[static_cast<std::size_t>(index)];
+    float start = area.left + 1;
+    if (!multiLine_ && alignment_ != 0) {
+        const float free = area.width - 2 - Metrics().TextWidth(text_, FontSize());
+        start += alignment_ == 1 ? free : free / 2;
+    }
+    return PositionInLine(text_, line, FontSize(), x - start);
+}
+
+void TextBox::Select(int anchor, int caret) {
+    selStart_ = std::min(anchor, caret);
+    selLength_ = std::abs(caret - anchor);
+    Changed("SelStart");
+}
+
+void TextBox::UserPress(std::int16_t button, std::int16_t, float x, float y) {
+    dragAnchor_.reset();
+    if (button != button::Left || VerticalScrollBarArea().Contains(x, y)) return;
+    const int position = PositionAt(x, y);
+    dragAnchor_ = position;
+    Select(position, position);
+}
+
+void TextBox::UserMouseDrag(float x, float y) {
+    if (!dragAnchor_) return;
+    if (multiLine_) {
+        const PixelRect area = TextArea();
+        if (y < area.top) ScrollLines(-1);
+        if (y >= area.top + area.height) ScrollLines(1);
+    }
+    Select(*dragAnchor_, PositionAt(x, y));
+}
+
+void TextBox::UserDoubleClick(float x, float y) {
+    dragAnchor_.reset();
+    if (VerticalScrollBarArea().Contains(x, y)) return;
+    const auto [start, length] = WordAt(text_, PositionAt(x, y));
+    Select(start, start + length);
+}
+
+void TextBox::UserWheel(std::int16_t delta) {
+    ScrollLines(-delta * WheelLinesPerNotch / platform::WHEEL_DELTA);
+}
+
+platform::WindowProc TextBox::WindowProcedure() const {
+    return &TextBoxWindowProc;
 }
 
 void TextBox::UserChar(std::string_view character) {
