@@ -276,9 +276,20 @@ TEST_F(ControlsTest, AScrollBarKeepsItsValueInRange) {
     input::PressKey(key::PageDown);  // stops at Max
     input::PressKey(key::Up);
     vscr.UserDrag(3);
+    // The thumb held by the mouse: Scroll on each move, Change once on its release.
+    vscr.UserTrack(5);
+    vscr.UserTrack(5);
+    vscr.UserTrack(8);
+    vscr.UserEndTrack();
+    // Dragged away and back to where it began: nothing changed.
+    vscr.UserTrack(4);
+    vscr.UserTrack(8);
+    vscr.UserEndTrack();
     vscr.SetMax(2);  // the value moves into the new range
-    EXPECT_EQ(log.Take(), (std::vector<std::string>{"Change 18", "Change 20", "Change 19",
-                                                    "Scroll 3", "Change 3", "Change 2"}));
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"Change 18", "Change 20", "Change 19", "Scroll 3",
+                                        "Change 3", "Scroll 5", "Scroll 8", "Change 8", "Scroll 4",
+                                        "Scroll 8", "Change 2"}));
     for (int bad : {-1, 3}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(vscr.SetValue(bad), rt::RuntimeError);
