@@ -196,6 +196,32 @@ TEST_F(ControlsTest, TheSelectionStaysInsideTheText) {
     EXPECT_EQ(txt.SelStart(), 2);
 }
 
+TEST_F(ControlsTest, KeysMoveTheSelectionOfAClosedDropDownList) {
+    auto& cbo = form.Add<ComboBox>("cboTippFilter");
+    for (const char* item : {"Gestern", "Woche", "Monat"}) cbo.AddItem(item);
+    cbo.Click = [&] { log.Add("Click " + cbo.Text()); };
+    cbo.SetFocus();
+    struct Row {
+        int line;
+        std::int16_t key, shift;
+        int listIndex;
+    };
+    const Row rows[] = {
+        {1, key::Down, 0, 0},           {2, key::Down, 0, 1}, {3, key::Right, 0, 2},
+        {4, key::Down, 0, 2},           {5, key::Home, 0, 0}, {6, key::End, 0, 2},
+        {7, key::Left, 0, 1},           {8, key::Up, 0, 0},   {9, key::Up, 0, 0},
+        {10, key::Down, shift::Alt, 0}, {11, key::F4, 0, 0},  {12, key::Up, shift::Alt, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        input::PressKey(row.key, row.shift);
+        EXPECT_EQ(cbo.ListIndex(), row.listIndex);
+    }
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"Click Gestern", "Click Woche", "Click Monat",
+                                                    "Click Gestern", "Click Monat", "Click Woche",
+                                                    "Click Gestern"}));
+}
+
 TEST_F(ControlsTest, SettingListIndexRaisesClickByCodeAndByTheUser) {
     auto& cbo = form.Add<ComboBox>("cboZeitraum");
     cbo.Click = [&] { log.Add("Click " + std::to_string(cbo.ListIndex()) + " " + cbo.Text()); };
