@@ -6,6 +6,7 @@
 #                      then each fuzz target for 20 s
 #   perlowan.sh bench  build the benchmarks and run them
 #   perlowan.sh fuzz [seconds]  build the libFuzzer targets with clang and run each briefly
+#   perlowan.sh package  build the Debian package build-package/package/perlowan_<version>_<arch>.deb
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -19,7 +20,8 @@ packages=(
   mingw-w64-tools
   clang libclang-rt-14-dev
   locales-all
-  libfltk1.3-dev xvfb xauth
+  libfltk1.3-dev xvfb xauth xdotool imagemagick
+  libpng-dev dpkg-dev desktop-file-utils
 )
 
 install_packages() {
@@ -101,7 +103,8 @@ case "${1:-}" in
   demo)
     install_packages
     configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    if [ -n "${DISPLAY:-}" ]; then
+    # A display that is set and answers (a stale DISPLAY of a closed session does not count).
+    if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then
       # On a desktop: the diary's window with the add-in; the exchange is the user's to start.
       work=$(mktemp -d)
       echo "perlowan: the diary window opens (menu Add-ins, Perlowan); close it to end the demo"
@@ -139,8 +142,15 @@ case "${1:-}" in
     install_packages
     run_fuzz "${2:-30}"
     ;;
+  package)
+    install_packages
+    configure_and_build build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPERLOWAN_TESTS=OFF \
+      -DCMAKE_INSTALL_PREFIX=/usr
+    (cd "$root/build-package" && cpack -G DEB)
+    ls "$root"/build-package/package/*.deb
+    ;;
   *)
-    echo "usage: $0 demo|test|bench|fuzz [seconds]" >&2
+    echo "usage: $0 demo|test|bench|fuzz [seconds]|package" >&2
     exit 2
     ;;
 esac

@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "RuntimeError.h"
 
@@ -51,6 +52,14 @@ class PosixLoader final : public ModuleLoader {
         if (!handle) return false;
         dlclose(handle);
         return true;
+    }
+
+    std::string ProgramPath() override {
+        std::string path(PATH_MAX, '\0');
+        const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= path.size()) return {};
+        path.resize(static_cast<std::size_t>(n));
+        return path;
     }
 };
 

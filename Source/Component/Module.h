@@ -1,6 +1,7 @@
 #pragma once
 // The loader of shared libraries as a platform role: load by path, look up an export, the path
-// of the library that holds a given address, and whether a library is loaded.
+// of the library that holds a given address, whether a library is loaded, and the path of the
+// running program.
 #include <memory>
 #include <string>
 
@@ -26,6 +27,8 @@ class ModuleLoader {
     virtual std::string PathOfAddress(const void* address) = 0;
     // Whether the library at `path` is loaded in the process (without loading it).
     virtual bool IsLoaded(const std::string& path) = 0;
+    // The full path of the running program's file; "" when unknown.
+    virtual std::string ProgramPath() = 0;
 };
 
 }  // namespace com

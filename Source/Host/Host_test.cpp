@@ -669,19 +669,31 @@ TEST_F(HostTest, TodayTakesOnlyDaysThatExist) {
         {11, "2024-01-05x", ""},         {12, "0099-01-05", ""},
         {13, "+024-01-05", ""},
     };
+    // The same day given to the script's "today" and to the command line's --today.
+    std::vector<std::string> withOption = args;
+    withOption.insert(withOption.begin(), {"--today", ""});
     for (const Row& row : rows) {
         SCOPED_TRACE("row " + std::to_string(row.line));
         const RunResult run = Telmora(
             args, "today " + row.date + "\nstart\nmenu\nchoose cboZeitraum 0\ndump txtFrom\n");
+        withOption[1] = row.date;
+        const RunResult option = Telmora(withOption, "start\nmenu\ndump txtFrom\n");
         if (row.firstPreset.empty()) {
             EXPECT_EQ(run.status, 1);
             EXPECT_NE(run.err.find("line 1: not a date (YYYY-MM-DD): " + row.date),
                       std::string::npos)
                 << run.err;
+            EXPECT_EQ(option.status, 2);
+            EXPECT_NE(option.err.find("telmora: not a date (YYYY-MM-DD): " + row.date),
+                      std::string::npos)
+                << option.err;
         } else {
             EXPECT_EQ(run.status, 0) << run.err;
             EXPECT_NE(run.out.find("Text = \"" + row.firstPreset + "\""), std::string::npos)
                 << run.out;
+            EXPECT_EQ(option.status, 0) << option.err;
+            EXPECT_NE(option.out.find("Text = \"" + row.firstPreset + "\""), std::string::npos)
+                << option.out;
         }
     }
 }

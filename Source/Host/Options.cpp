@@ -1,5 +1,6 @@
 #include "Options.h"
 
+#include "DateTime.h"
 #include "ScriptRunner.h"
 
 namespace telmora {
@@ -9,6 +10,8 @@ std::string Usage() {
 Loads the add-in registered under a programmatic identifier and drives it as the Telmora
 diary would. Without --script it starts the add-in, opens its window, hides it, ends it and
 prints the host's call log.
+An installed telmora registers the add-in installed with it for the user when the registry
+has no usable registration of Perlowan.cITelmora (on its first start, or after a move).
 
 options:
   --progid ID           the add-in to load (default Perlowan.cITelmora)
@@ -24,6 +27,7 @@ options:
   --trace-log FILE      where trace lines go besides standard error
                         (default: Trace.log in the settings folder)
   --quiet-trace         no trace lines on standard error
+  --today YYYY-MM-DD    take this day as today (the time of day and the timers run on)
   --script FILE         run the script FILE ("-" for standard input); see below
   --gui                 open the diary's window on the desktop (needs a display); the add-in's
                         menu entry shows the add-in window inside it, the call log is printed
@@ -36,6 +40,19 @@ script commands (one a line):
 exit status: 0 success, 1 the add-in could not be loaded or the script failed,
 2 bad command line.
 )";
+}
+
+bool ParseIsoDate(const std::string& text, int& year, int& month, int& day) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9') return false;
+    year = std::stoi(text.substr(0, 4));
+    month = std::stoi(text.substr(5, 2));
+    day = std::stoi(text.substr(8, 2));
+    if (year < 100 || month < 1 || month > 12 || day < 1 || day > 31) return false;
+    // The calendar rolls an impossible day over (30 February is 1 or 2 March): it must stay.
+    const rt::Date date = rt::DateSerial(year, month, day);
+    return rt::Year(date) == year && rt::Month(date) == month && rt::Day(date) == day;
 }
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -87,6 +104,14 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             if (!value(options.settings.traceFile)) return std::nullopt;
         } else if (arg == "--quiet-trace") {
             options.settings.traceToStderr = false;
+        } else if (arg == "--today") {
+            if (!value(text)) return std::nullopt;
+            rt::LocalDateTime today;
+            if (!ParseIsoDate(text, today.year, today.month, today.day)) {
+                error = "not a date (YYYY-MM-DD): " + text;
+                return std::nullopt;
+            }
+            options.today = today;
         } else if (arg == "--gui") {
             options.gui = true;
         } else if (arg == "--script") {

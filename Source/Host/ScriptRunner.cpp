@@ -1,5 +1,7 @@
 #include "ScriptRunner.h"
 
+#include "Options.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -63,20 +65,6 @@ std::int16_t KeyCode(const std::string& name) {
     const long code = Number(name, "a key");
     if (code < 1 || code > 255) Fail("no such key: " + name);
     return static_cast<std::int16_t>(code);
-}
-
-// "YYYY-MM-DD" of a day that exists; false for anything else.
-bool ParseIsoDate(const std::string& text, int& year, int& month, int& day) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (text[i] < '0' || text[i] > '9') return false;
-    year = std::stoi(text.substr(0, 4));
-    month = std::stoi(text.substr(5, 2));
-    day = std::stoi(text.substr(8, 2));
-    if (year < 100 || month < 1 || month > 12 || day < 1 || day > 31) return false;
-    // The calendar rolls an impossible day over (30 February is 1 or 2 March): it must stay.
-    const rt::Date date = rt::DateSerial(year, month, day);
-    return rt::Year(date) == year && rt::Month(date) == month && rt::Day(date) == day;
 }
 
 // Properties a dump shows, where the control has them.

@@ -35,10 +35,30 @@ bool SelfRegister(const std::string& path, bool enrol, std::ostream& out, std::o
     }
 }
 
+// The system's clock on a fixed day: the date stays, the time of day and the tick count run,
+// so the window's timers behave as on any day.
+class FixedDayClock final : public rt::Clock {
+  public:
+    FixedDayClock(rt::LocalDateTime day, std::shared_ptr<rt::Clock> system)
+        : day_(day), system_(std::move(system)) {}
+    rt::LocalDateTime Now() override {
+        rt::LocalDateTime now = system_->Now();
+        now.year = day_.year;
+        now.month = day_.month;
+        now.day = day_.day;
+        return now;
+    }
+    std::uint32_t TickCount() override { return system_->TickCount(); }
+
+  private:
+    rt::LocalDateTime day_;
+    std::shared_ptr<rt::Clock> system_;
+};
+
 }  // namespace
 
 int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-               std::ostream& err, const InteractiveSession& gui) {
+               std::ostream& err, const InteractiveSession& gui, const Installation& installation) {
     std::string error;
     const std::optional<Options> parsed = ParseOptions(args, error);
     if (!parsed) {
@@ -72,6 +92,11 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
         in = &file;
     }
 
+    std::optional<rt::ScopedRole<rt::Clock>> clock;
+    if (options.today)
+        clock.emplace(
+            std::make_shared<FixedDayClock>(*options.today, rt::MakeDefaultRole<rt::Clock>()));
+
     std::optional<rt::ScopedRole<platform::Registry>> registry;
     if (!options.registryFolder.empty())
         registry.emplace(platform::MakeFileRegistry(options.registryFolder));
@@ -80,6 +105,15 @@ int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::
         return SelfRegister(options.unregisterLibrary, false, out, err) ? 0 : 1;
     if (!options.registerLibrary.empty() && !SelfRegister(options.registerLibrary, true, out, err))
         return 1;
+    if (options.registerLibrary.empty() && !installation.addInLibrary.empty() &&
+        options.progId == installation.progId) {
+        const std::string reason = FirstStartRegistrationReason(installation.progId);
+        // Told on the error stream: the output belongs to the session.
+        if (!reason.empty()) {
+            err << "telmora: " << reason << "; registering the installed add-in\n";
+            if (!SelfRegister(installation.addInLibrary, true, err, err)) return 1;
+        }
+    }
 
     TelmoraHost host(options.settings);
     try {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Installation.h"
+
 namespace telmora {
 
 class TelmoraHost;
@@ -17,8 +19,11 @@ using InteractiveSession = std::function<int(TelmoraHost& host, const Options& o
 
 // Runs the program with `args` (without the program name); `script` is read when the options
 // name "-" as the script. Returns the exit status: 0 success, 1 failure, 2 bad command line.
-// With --gui the session `gui` runs; without one, --gui is refused (status 2).
+// With --gui the session `gui` runs; without one, --gui is refused (status 2). An installed
+// program passes the add-in installed with it, which it registers on its first start (unless the
+// command line registers a library itself).
 int RunTelmora(const std::vector<std::string>& args, std::istream& script, std::ostream& out,
-               std::ostream& err, const InteractiveSession& gui = {});
+               std::ostream& err, const InteractiveSession& gui = {},
+               const Installation& installation = {});
 
 }  // namespace telmora

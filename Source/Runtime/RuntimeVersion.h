@@ -11,7 +11,7 @@
 namespace rt {
 
 inline constexpr std::uint16_t kRuntimeVersionMajor = 1;
-inline constexpr std::uint16_t kRuntimeVersionMinor = 0;
+inline constexpr std::uint16_t kRuntimeVersionMinor = 1;
 
 // Major version in the upper, minor version in the lower 16 bits.
 inline constexpr std::uint32_t MakeRuntimeVersion(std::uint16_t major, std::uint16_t minor) {

@@ -129,7 +129,9 @@ TEST(cBase64, TextsGoThroughTheEightBitCodePageAndComeBack) {
         SCOPED_TRACE("row " + std::to_string(i));
         std::string text = rows[i].text;
         std::string encoded = coder.Encode(text);
-        if (!rows[i].encoded.empty()) EXPECT_EQ(encoded, rows[i].encoded);
+        if (!rows[i].encoded.empty()) {
+            EXPECT_EQ(encoded, rows[i].encoded);
+        }
         EXPECT_EQ(encoded.size() % 4, 0u);
         EXPECT_TRUE(coder.Decode(encoded) == rows[i].text);
     }

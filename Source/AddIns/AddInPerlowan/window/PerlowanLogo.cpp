@@ -136,6 +136,10 @@ std::vector<std::uint8_t> PerlowanLogoPixels() {
     return c.Take();
 }
 
+std::array<std::array<std::uint8_t, 3>, 8> PerlowanLogoPalette() {
+    return kPalette;
+}
+
 std::string PerlowanLogoGif() {
     std::string gif = "GIF89a";
     Little16(gif, kLogoWidth);
