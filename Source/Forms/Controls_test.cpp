@@ -148,6 +148,45 @@ TEST_F(ControlsTest, AMultiLineBoxWrapsAtItsWidthAndScrollsByWheel) {
     EXPECT_EQ(single.FirstVisibleLine(), 0);
 }
 
+TEST_F(ControlsTest, CaretKeysInAMultiLineBoxMoveBetweenLinesAndScrollToTheCaret) {
+    auto& txt = form.Add<TextBox>("txtDetails");
+    txt.Move(0, 0, 1500, 750);  // three lines show
+    txt.SetMultiLine(true);
+    txt.SetScrollBars(2);
+    txt.SetLocked(true);  // a read-only box still moves its caret
+    // Lines start at 0, 6, 12, 18, 24 and 30; the text ends at 35.
+    txt.SetText("eins\r\nzwei\r\ndrei\r\nvier\r\nf\u00fcnf\r\nsechs");
+    txt.SetFocus();
+    txt.SetSelStart(2);  // "ei|ns", 8 pixels in
+    struct Row {
+        int line;
+        std::int16_t key, shift;
+        int selStart, firstVisible;
+    };
+    const Row rows[] = {
+        {1, key::Down, 0, 7, 0},             // "z|wei": the nearest place 8 pixels in
+        {2, key::Down, 0, 13, 0},            // "d|rei"
+        {3, key::Down, 0, 19, 1},            // "v|ier": the box scrolls to show it
+        {4, key::End, 0, 22, 1},             // the end of the line, not of the text
+        {5, key::Right, 0, 24, 2},           // over CR LF in one step
+        {6, key::Left, 0, 22, 2},            // and back
+        {7, key::End, shift::Ctrl, 35, 3},   // the end of the text
+        {8, key::Home, 0, 30, 3},            // the start of the line
+        {9, key::Down, 0, 30, 3},            // no line below: the caret stays
+        {10, key::PageUp, 0, 12, 0},         // a page up, the caret with it
+        {11, key::Home, shift::Ctrl, 0, 0},  // the start of the text
+        {12, key::Up, 0, 0, 0},
+        {13, key::PageDown, 0, 18, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        input::PressKey(row.key, row.shift);
+        EXPECT_EQ(txt.SelStart(), row.selStart);
+        EXPECT_EQ(txt.SelLength(), 0);
+        EXPECT_EQ(txt.FirstVisibleLine(), row.firstVisible);
+    }
+}
+
 TEST_F(ControlsTest, ALockedTextBoxIgnoresTheUserButNotTheCode) {
     auto& txt = form.Add<TextBox>("txtDetails");
     txt.Move(0, 0, 1500, 300);

@@ -224,27 +224,76 @@ void TextBox::UserChar(std::string_view character) {
     if (locked_) return;
     if (!multiLine_ && (character == "\r" || character == "\n")) return;
     SetSelText(character);
+    ScrollToCaret();
 }
 
-void TextBox::UserKey(std::int16_t keyCode, std::int16_t) {
+bool TextBox::InsideLineBreak(int position) const {
+    if (position <= 0 || position >= Length()) return false;
+    const std::size_t at = rt::ByteOffsetOfChar(text_, position + 1);
+    return text_[at - 1] == '\r' && text_[at] == '\n';
+}
+
+int TextBox::PositionOnLine(int position, int lines) const {
+    const std::vector<TextLine> all = Lines();
+    const int from = LineOfPosition(all, position);
+    const int to = std::clamp(from + lines, 0, static_cast<int>(all.size()) - 1);
+    if (to == from) return position;
+    const float x = OffsetInLine(text_, all[static_cast<std::size_t>(from)], FontSize(), position);
+    return PositionInLine(text_, all[static_cast<std::size_t>(to)], FontSize(), x);
+}
+
+void TextBox::ScrollToCaret() {
+    if (!multiLine_) return;
+    const int line = LineOfPosition(Lines(), selStart_ + selLength_);
+    const int first = FirstVisibleLine();
+    const int visible = VisibleLineCount();
+    if (line < first) SetFirstVisibleLine(line);
+    if (line >= first + visible) SetFirstVisibleLine(line - visible + 1);
+}
+
+void TextBox::UserKey(std::int16_t keyCode, std::int16_t shiftState) {
     const int length = Length();
+    const bool wholeText = !multiLine_ || (shiftState & shift::Ctrl);
     switch (keyCode) {
         case key::Left:
             selStart_ = selLength_ > 0 ? selStart_ : std::max(0, selStart_ - 1);
+            if (InsideLineBreak(selStart_)) --selStart_;  // CR LF is one step
             selLength_ = 0;
             break;
         case key::Right:
             selStart_ = selLength_ > 0 ? selStart_ + selLength_ : std::min(length, selStart_ + 1);
+            if (InsideLineBreak(selStart_)) ++selStart_;
             selLength_ = 0;
             break;
-        case key::Home:
-            selStart_ = 0;
+        case key::Home: {
+            // In a multi-line box Home and End keep to the caret's line; with Ctrl the whole text.
+            const std::vector<TextLine> lines = Lines();
+            selStart_ = wholeText ? 0 : lines[LineOfPosition(lines, selStart_)].start;
             selLength_ = 0;
             break;
-        case key::End:
-            selStart_ = length;
+        }
+        case key::End: {
+            const std::vector<TextLine> lines = Lines();
+            const TextLine& line = lines[LineOfPosition(lines, selStart_ + selLength_)];
+            selStart_ = wholeText ? length : line.start + line.length;
             selLength_ = 0;
             break;
+        }
+        case key::Up:
+        case key::Down:
+        case key::PageUp:
+        case key::PageDown: {
+            if (!multiLine_) return;
+            const int page = VisibleLineCount();
+            const int lines = keyCode == key::Up       ? -1
+                              : keyCode == key::Down   ? 1
+                              : keyCode == key::PageUp ? -page
+                                                       : page;
+            if (keyCode == key::PageUp || keyCode == key::PageDown) ScrollLines(lines);
+            selStart_ = PositionOnLine(selStart_ + (lines > 0 ? selLength_ : 0), lines);
+            selLength_ = 0;
+            break;
+        }
         case key::Back:
             if (locked_) return;
             if (selLength_ > 0)
@@ -257,12 +306,16 @@ void TextBox::UserKey(std::int16_t keyCode, std::int16_t) {
             Replace(selStart_, std::max(selLength_, selStart_ < length ? 1 : 0), "", selStart_);
             return;
         case key::Return:
-            if (!locked_ && multiLine_) SetSelText("\r\n");
+            if (!locked_ && multiLine_) {
+                SetSelText("\r\n");
+                ScrollToCaret();
+            }
             return;
         default:
             return;
     }
     Changed("SelStart");
+    ScrollToCaret();
 }
 
 void TextBox::CopyPropertiesFrom(const Control& source) {

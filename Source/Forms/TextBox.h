@@ -66,8 +66,10 @@ class TextBox : public Control {
     // The caret position nearest to a point.
     int PositionAt(float x, float y) const;
 
-    // Typing replaces the selection (ignored while locked); caret keys move the caret; Back and
-    // Delete remove; Enter starts a new line in a multi-line box.
+    // Typing replaces the selection (ignored while locked); caret keys move the caret (in a
+    // multi-line box Up, Down and the Page keys move between lines, Home and End keep to the line
+    // unless Ctrl is held, and the box scrolls to show the caret); Back and Delete remove; Enter
+    // starts a new line in a multi-line box.
     void UserChar(std::string_view character) override;
     void UserKey(std::int16_t keyCode, std::int16_t shiftState) override;
     void UserPress(std::int16_t button, std::int16_t shift, float x, float y) override;
@@ -87,6 +89,13 @@ class TextBox : public Control {
   private:
     int Length() const;
     void Replace(int start, int length, std::string_view with, int caret);
+    // Whether `position` stands between the CR and the LF of a line break.
+    bool InsideLineBreak(int position) const;
+    // The caret position `lines` lines below (negative: above) `position`, at the same offset;
+    // `position` itself when there is no such line.
+    int PositionOnLine(int position, int lines) const;
+    // Scrolls a multi-line box so that the caret's line shows.
+    void ScrollToCaret();
     // Selects from `anchor` to `caret` (either order).
     void Select(int anchor, int caret);
 
