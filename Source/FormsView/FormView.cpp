@@ -28,7 +28,6 @@ FormView::FormView(int x, int y, int w, int h, ScreenScale scale)
 }
 
 FormView::~FormView() {
-    if (repeat_) forms::App().Loop().StopTimer(repeat_);
     forms::App().RemoveObserver(this);
 }
 
@@ -238,10 +237,8 @@ void FormView::PressBar(forms::Control& control) {
         dragGrip_ = AlongBar(*bar) - parts.thumbStart;
         return;
     }
-    StepBar(control, part);
     // Held down, the step repeats after a pause, as the desktop's scroll bars do.
-    repeatTicks_ = 0;
-    if (!repeat_) repeat_ = forms::App().Loop().StartTimer(50, [this] { RepeatBarStep(); });
+    repeat_.Press([this] { RepeatBarStep(); });
 }
 
 void FormView::StepBar(forms::Control& control, ScrollPart part) {
@@ -261,10 +258,8 @@ void FormView::StepBar(forms::Control& control, ScrollPart part) {
 }
 
 void FormView::RepeatBarStep() {
-    constexpr int pauseTicks = 8;  // 400 ms before the first repeat
     auto held = heldBar_.lock();
     if (!held || heldPart_ == ScrollPart::Thumb) return;
-    if (++repeatTicks_ < pauseTicks) return;
     const std::optional<BarPlace> bar = BarOf(*held);
     if (!bar) return;
     const ScrollBarParts parts(bar->Length(), bar->Thickness(), bar->min, bar->max, bar->value);
@@ -286,8 +281,7 @@ void FormView::DragBar() {
 }
 
 void FormView::ReleaseBar() {
-    if (repeat_) forms::App().Loop().StopTimer(repeat_);
-    repeat_ = 0;
+    repeat_.Release();
     auto held = heldBar_.lock();
     const bool thumb = heldPart_ == ScrollPart::Thumb;
     heldBar_.reset();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Application.h"
+#include "HeldRepeat.h"
 #include "Painter.h"
 #include "ScreenScale.h"
 #include "ScrollBarParts.h"
@@ -80,8 +81,7 @@ class FormView : public Fl_Widget, public forms::ChangeObserver {
     std::weak_ptr<forms::Control> heldBar_;  // the control whose bar the mouse holds
     ScrollPart heldPart_ = ScrollPart::Outside;
     int dragGrip_ = 0;  // from the thumb's start to the mouse
-    forms::MessageLoop::TimerId repeat_ = 0;
-    int repeatTicks_ = 0;
+    forms::HeldRepeat repeat_;
     int mouseX_ = 0, mouseY_ = 0;  // screen pixels, for the repeat's timer
     bool doubleClick_ = false;
     std::string tooltip_;
