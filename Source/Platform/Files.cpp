@@ -193,14 +193,15 @@ class LinuxFileSystem final : public FileSystem {
 
   private:
     // At most `limit` bytes from the start of a regular file; the file's size only sizes the
-    // first buffer, as it may grow while it is read.
+    // first buffer, as it may grow while it is read. The buffer has one byte to spare, so that
+    // the read that meets the end of an unchanged file needs no larger buffer (and no copy).
     static std::string Read(const std::string& path, std::size_t limit) {
         FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (fd.get() < 0) rt::Raise(ErrorNumberOf(errno), "FileSystem");
         struct stat st;
         if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
             rt::Raise(rt::err::PathFileAccessError, "FileSystem");
-        std::string bytes(std::min(limit, static_cast<std::size_t>(st.st_size)), '\0');
+        std::string bytes(std::min(limit, static_cast<std::size_t>(st.st_size) + 1), '\0');
         std::size_t done = 0;
         while (done < limit) {
             if (done == bytes.size()) bytes.resize(std::min(limit, bytes.size() + 65536));

@@ -91,6 +91,13 @@ std::string SectionCache::ValueInText(Entry& entry, std::string_view key) {
     if (NeedsWholeTextSearch(key) || (entry.ansi && !rt::IsAscii(key)))
         return std::string(FindValueInSection(EntryText(entry), key));
     const auto keyOf = [&](std::size_t at) { return text.substr(at, text.find('=', at) - at); };
+    // An engine that reads one value (the window opens one for each event) is served by a
+    // search; the index pays from the second lookup of the section on.
+    if (!entry.indexed && !entry.searched) {
+        entry.searched = true;
+        const std::string_view value = FindValueInSection(text, key);
+        return entry.ansi ? rt::Win1252ToUtf8(value) : std::string(value);
+    }
     if (!entry.indexed) {
         // Lines after the first CR LF, the ones the key search "CR LF key =" can reach.
         for (std::size_t pos = text.find(kCrLf); pos != npos;) {

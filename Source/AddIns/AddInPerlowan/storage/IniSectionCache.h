@@ -2,7 +2,8 @@
 // The section cache of the INI engine: one text per section name (letter case ignored), the
 // first section of a name wins. A text is either a view into a text that the cache keeps alive
 // or a region of an offline document; either way a key lookup goes through an index that is
-// built on the first lookup of the section, so a read costs the length of one line.
+// built on the second lookup of the section (the first searches the text), so a read costs the
+// length of one line.
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -48,6 +49,7 @@ class SectionCache {
         std::string header;
         bool trailingCr = false;
         bool ansi = false;
+        bool searched = false;  // looked up once, by a search of the text
         bool indexed = false;
         KeyIndex index;  // text entries: line start offsets
     };

@@ -1,5 +1,8 @@
 #include "IniText.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include "CodePage.h"
 #include "Text.h"
 
@@ -70,40 +73,54 @@ std::string_view FindValueInSection(std::string_view sectionText, std::string_vi
     return CutValue(sectionText.substr(at + 2 + find.size()));
 }
 
-void SetKeyInText(std::string& text, std::string_view section, std::string_view key,
-                  std::string_view value) {
+namespace {
+
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (const std::string_view part : parts) size += part.size();
+    std::string joined;
+    joined.reserve(size);
+    for (const std::string_view part : parts) joined.append(part);
+    return joined;
+}
+
+}  // namespace
+
+// Built in one allocation: a store of many megabytes is copied once per write, not twice.
+std::optional<std::string> TextWithKeySet(std::string_view text, std::string_view section,
+                                          std::string_view key, std::string_view value) {
     const std::string sect = Header(section);
     const std::string line = std::string(key) + "=" + std::string(value);
-    std::size_t start = rt::StartsWithText(text, sect) ? 0 : FindAfterCrLf(text, sect);
+    const std::size_t start = rt::StartsWithText(text, sect) ? 0 : FindAfterCrLf(text, sect);
     if (start != npos) {
         const std::size_t keyAt = FindAfterCrLf(text, std::string(key) + "=", start);
         const std::size_t next = text.find("\r\n[", start + 3);
         if (keyAt != npos && (next == npos || keyAt < next)) {
             const std::size_t end = text.find(kCrLf, keyAt + 3);
-            const std::string tail = end == npos ? std::string() : text.substr(end);
-            text.resize(keyAt);
-            text.append(kCrLf).append(line).append(tail);
-        } else if (value.empty()) {
-            return;
-        } else if (next == npos) {
-            if (!EndsWith(text, kCrLf)) text.append(kCrLf);
-            text.append(line).append(kCrLf);
-        } else if (text.compare(next - 2, 4, "\r\n\r\n") == 0) {
-            text.insert(next, line + "\r\n");
-        } else {
-            // The line break ahead of the header is written twice: a blank line before it.
-            text.insert(next + 2, line + "\r\n\r\n");
+            return Joined({text.substr(0, keyAt), kCrLf, line,
+                           end == npos ? std::string_view() : text.substr(end)});
         }
-        return;
+        if (value.empty()) return std::nullopt;
+        if (next == npos) return Joined({text, EndsWith(text, kCrLf) ? "" : kCrLf, line, kCrLf});
+        if (text.compare(next - 2, 4, "\r\n\r\n") == 0)
+            return Joined({text.substr(0, next), line, kCrLf, text.substr(next)});
+        // The line break ahead of the header is written twice: a blank line before it.
+        return Joined({text.substr(0, next + 2), line, "\r\n\r\n", text.substr(next + 2)});
     }
-    if (value.empty()) return;
+    if (value.empty()) return std::nullopt;
+    std::string_view blankLine;
     if (!text.empty()) {
         if (!EndsWith(text, kCrLf))
-            text.append("\r\n\r\n");
+            blankLine = "\r\n\r\n";
         else if (!EndsWith(text, "\r\n\r\n"))
-            text.append(kCrLf);
+            blankLine = kCrLf;
     }
-    text.append(sect).append(kCrLf).append(line).append(kCrLf);
+    return Joined({text, blankLine, sect, kCrLf, line, kCrLf});
+}
+
+void SetKeyInText(std::string& text, std::string_view section, std::string_view key,
+                  std::string_view value) {
+    if (auto changed = TextWithKeySet(text, section, key, value)) text = std::move(*changed);
 }
 
 std::string SectionTextAfterWrite(std::string_view text, std::string_view section) {
@@ -121,10 +138,16 @@ std::vector<SectionSpan> SplitSections(std::string_view text, std::string* list)
     std::vector<SectionSpan> spans;
     bool open = false;
     SectionSpan current{};
-    for (std::size_t pos = 0; WalkContinues(text, pos);) {
-        const std::size_t lineStart = pos;
+    // Only a line that begins with "[" can be a header: visit those instead of every line. A line
+    // begins at the start of the text and after each CR LF; the walk reads no line that begins at
+    // the text's last character.
+    for (std::size_t lineStart = text.find('[');
+         lineStart != npos && WalkContinues(text, lineStart);
+         lineStart = text.find('[', lineStart + 1)) {
+        if (lineStart != 0 && (lineStart < 2 || text.substr(lineStart - 2, 2) != kCrLf)) continue;
+        std::size_t pos = lineStart;
         const std::string_view line = NextLine(text, pos);
-        if (line.empty() || line.front() != '[' || line.back() != ']') continue;
+        if (line.back() != ']') continue;
         if (open) {
             if (list) list->append(current.name).append(";");
             current.end = lineStart - 1;

@@ -44,6 +44,11 @@ std::string_view FindValueInSection(std::string_view sectionText, std::string_vi
 // when the section holds it, else adds a line at the section's end, else appends the section.
 void SetKeyInText(std::string& text, std::string_view section, std::string_view key,
                   std::string_view value);
+// The text SetKeyInText makes of `text`, or nothing when the write leaves it unchanged. With an
+// ASCII section and key it works on Windows-1252 bytes as well: the searches then find the same
+// places, since no other character folds to an ASCII letter.
+std::optional<std::string> TextWithKeySet(std::string_view text, std::string_view section,
+                                          std::string_view key, std::string_view value);
 // The text a section reads as after a write: its header as the caller spells it, CR LF, and the
 // text after the first "[section]" CR LF up to the next CR LF "[" (both found ignoring case).
 std::string SectionTextAfterWrite(std::string_view text, std::string_view section);

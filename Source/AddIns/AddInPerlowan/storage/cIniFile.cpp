@@ -369,22 +369,50 @@ void cIniFile::Save(std::string_view ptSection, std::string_view ptKey,
         if ((cacheTimestamp_ == 0 || !useCacheDirectly_) && FileExists() &&
             FileTime() != cacheTimestamp_)
             BuildSectionCache();
-        std::string text = SaveStartsFromEmptyText() ? std::string() : Text();
-        ini::SetKeyInText(text, ptSection, ptKey, value);
-        HoldText(std::move(text));
-        textFile_ = iniFile_;
-        if (useCacheDirectly_) RefreshSection(ptSection, *text_);
-        if (!saveToRam_) {
-            if (text_->empty())
-                DeleteFile();
-            else
-                WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*text_)));
+        if (!SaveIntoBytes(ptSection, ptKey, value)) {
+            std::string text = SaveStartsFromEmptyText() ? std::string() : Text();
+            ini::SetKeyInText(text, ptSection, ptKey, value);
+            HoldText(std::move(text));
+            textFile_ = iniFile_;
+            if (useCacheDirectly_) RefreshSection(ptSection, *text_);
+            if (!saveToRam_) {
+                if (text_->empty())
+                    DeleteFile();
+                else
+                    WriteFileText(rt::Utf8ToWin1252(ini::StripTrailingLineBreaks(*text_)));
+            }
         }
     } else if (!FileUnreadable()) {
         ini::shared_parse::Forget(iniFile_);
         platform::Profile().WritePrivateProfileStringA(ptSection, ptKey, value, iniFile_);
     }
     if (!useCacheDirectly_) cacheTimestamp_ = 0;
+}
+
+// A cached write into the file's bytes as read: the code page converts character by character and
+// every byte of it back again, so editing the bytes gives the bytes that editing the text and
+// converting it would give, without converting the whole store twice. Only for an ASCII section
+// and key (the searches ignore letter case), a value the code page holds (IniContent keeps what
+// was written) and without the section refresh of UseCacheDirectly.
+bool cIniFile::SaveIntoBytes(std::string_view section, std::string_view key,
+                             const std::string& value) {
+    if (held_ != Held::Bytes || useCacheDirectly_ || !rt::IsAscii(section) || !rt::IsAscii(key))
+        return false;
+    std::string valueBytes = rt::Utf8ToWin1252(value);
+    if (!rt::IsAscii(value) && rt::Win1252ToUtf8(valueBytes) != value) return false;
+    const std::string_view from = SaveStartsFromEmptyText() ? std::string_view() : *bytes_;
+    if (auto changed = ini::TextWithKeySet(from, section, key, valueBytes))
+        HoldBytes(Share(std::move(*changed)));
+    else if (from.empty())
+        HoldBytes(Share({}));
+    textFile_ = iniFile_;
+    if (!saveToRam_) {
+        if (bytes_->empty())
+            DeleteFile();
+        else
+            WriteFileText(ini::StripTrailingLineBreaks(*bytes_));
+    }
+    return true;
 }
 
 // Data protection: a cached Save into a file that is not there starts from an empty text, not

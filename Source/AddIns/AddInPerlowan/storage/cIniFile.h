@@ -81,6 +81,7 @@ class cIniFile {
     void CreateMissingFileAsTheBinaryOpenDoes();
     std::string ReadFileText();
     bool SaveStartsFromEmptyText() const;
+    bool SaveIntoBytes(std::string_view section, std::string_view key, const std::string& value);
     void WriteFileText(std::string_view bytes);
     void DeleteFile();
     std::string DecodeFile(const std::string& bytes) const;

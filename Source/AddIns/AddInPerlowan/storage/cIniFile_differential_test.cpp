@@ -156,6 +156,67 @@ TEST(IniFileDifferential, CachedReadsMatchTheLiteralReference) {
     }
 }
 
+// Cached writes, one engine per write as the window makes them, against the literal reference:
+// the file after each write holds the reference's text of the write, as 8-bit bytes without
+// trailing line breaks, and reads between the writes (first by a search, then by the index)
+// give the reference's values. Texts carry the code page's undefined bytes and values that it
+// cannot hold.
+TEST(IniFileDifferential, CachedWritesMatchTheLiteralReference) {
+    testsupport::TempFolder temp("ini-cached-writes");
+    const std::string path = (temp / "Perlowan.dat").string();
+    static const char* const kOddValues[] = {"\xc2\x81|\xc2\x9d",
+                                             "\xe2\x82\xac"
+                                             "5",
+                                             "\xce\xa9", "\xc5\xa0\xc5\xa1"};
+    int writes = 0;
+    for (unsigned seed = 1; seed <= 100; ++seed) {
+        Generator gen(seed);
+        std::string start = gen.Text();
+        if (seed % 3 == 0) start += "\r\n[\xc2\x90]\r\n\xc2\x8d=\xc2\x81\r\n";
+        testsupport::WriteFile(path, rt::Utf8ToWin1252(start));
+        const int steps = 1 + gen.Below(6);
+        std::string lastSection = gen.Section(), lastKey = gen.Key();
+        for (int step = 0; step < steps; ++step) {
+            const auto bytes = testsupport::ReadFileIfAny(path);
+            literal::OfflineIni reference;
+            reference.SetContent(bytes ? rt::Win1252ToUtf8(*bytes) : std::string());
+            const std::string section = gen.Section(), key = gen.Key();
+            const std::string value = gen.Chance(20) ? kOddValues[gen.Below(4)] : gen.Value();
+            SCOPED_TRACE(testing::Message()
+                         << "seed " << seed << " step " << step << " text "
+                         << testing::PrintToString(reference.content) << " Save "
+                         << testing::PrintToString(section) << " " << testing::PrintToString(key)
+                         << " " << testing::PrintToString(value));
+            cIniFile ini;
+            ini.IniFile(path);
+            for (int read = 0; read < 3; ++read) {
+                // First the value the last write left, then others.
+                const std::string readSection = read ? gen.Section() : lastSection;
+                const std::string readKey = read ? gen.Key() : lastKey;
+                ASSERT_EQ(ini.Load(readSection, readKey), reference.Load(readSection, readKey))
+                    << "Load " << testing::PrintToString(readSection) << " "
+                    << testing::PrintToString(readKey);
+            }
+            ini.Save(section, key, value);
+            reference.Save(section, key, value);
+            std::string expected = rt::Utf8ToWin1252(reference.content);
+            while (expected.size() >= 2 && expected.compare(expected.size() - 2, 2, "\r\n") == 0)
+                expected.resize(expected.size() - 2);
+            const auto written = testsupport::ReadFileIfAny(path);
+            if (expected.empty()) {
+                ASSERT_FALSE(written.has_value()) << "an empty text deletes the file";
+            } else {
+                ASSERT_TRUE(written.has_value());
+                ASSERT_EQ(*written, expected);
+            }
+            ++writes;
+            lastSection = section;
+            lastKey = key;
+        }
+    }
+    EXPECT_GT(writes, 250);
+}
+
 // The tips store's own pattern: many keys in one big section, values changing length, keys
 // spelled in other cases, new keys, and a second section after it.
 TEST(IniFileDifferential, ManyKeysInOneSectionMatchTheLiteralReference) {
