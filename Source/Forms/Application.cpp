@@ -105,6 +105,19 @@ Form* Application::FormOfWindow(std::int32_t hWnd) const {
     return nullptr;
 }
 
+Control* Application::ControlOfWindow(std::int32_t hWnd) const {
+    if (hWnd == 0) return nullptr;
+    Control* found = nullptr;
+    for (Form* form : forms_) {
+        if (form->ExistingWindow() == hWnd) return form;
+        form->ForEachDescendant([&](Control& c) {
+            if (!found && c.ExistingWindow() == hWnd) found = &c;
+        });
+        if (found) return found;
+    }
+    return nullptr;
+}
+
 void Application::Forget(Control& control) noexcept {
     if (focused_ == &control) focused_ = nullptr;
     if (capture_ == &control) capture_ = nullptr;

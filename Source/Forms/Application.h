@@ -51,6 +51,8 @@ class Application {
     const std::vector<Form*>& Forms() const noexcept { return forms_; }
     // The loaded form whose window is `hWnd`; nullptr for none.
     Form* FormOfWindow(std::int32_t hWnd) const;
+    // The control of a loaded form whose window is `hWnd`; nullptr for none.
+    Control* ControlOfWindow(std::int32_t hWnd) const;
 
     void AddObserver(ChangeObserver* observer);
     void RemoveObserver(ChangeObserver* observer);

@@ -1,5 +1,7 @@
 #include "ComboBox.h"
 
+#include <algorithm>
+
 #include "MemberRows.h"
 
 namespace forms {
@@ -57,9 +59,29 @@ std::string ComboBox::Text() const {
     return listIndex_ < 0 ? std::string() : List(listIndex_);
 }
 
-void ComboBox::UserKey(std::int16_t keyCode, std::int16_t) {
-    if (keyCode == key::Down && listIndex_ + 1 < ListCount()) SetListIndex(listIndex_ + 1);
-    if (keyCode == key::Up && listIndex_ > 0) SetListIndex(listIndex_ - 1);
+void ComboBox::UserKey(std::int16_t keyCode, std::int16_t shiftState) {
+    // Alt with an arrow and F4 open the list: the view's part, nothing is selected here.
+    if (shiftState & shift::Alt || ListCount() == 0) return;
+    const int last = ListCount() - 1;
+    switch (keyCode) {
+        case key::Down:
+        case key::Right:
+            SetListIndex(std::min(listIndex_ + 1, last));
+            break;
+        case key::Up:
+        case key::Left:
+            // With nothing selected the first step up stays at the first item.
+            SetListIndex(std::max(listIndex_ - 1, 0));
+            break;
+        case key::Home:
+            SetListIndex(0);
+            break;
+        case key::End:
+            SetListIndex(last);
+            break;
+        default:
+            break;
+    }
 }
 
 void ComboBox::CopyPropertiesFrom(const Control& source) {

@@ -31,7 +31,9 @@ class ComboBox : public Control {
     // The selected item's text; "" when nothing is selected.
     std::string Text() const;
 
-    // Up and Down select the previous and next item.
+    // Up and Left select the previous item, Down and Right the next, Home the first and End the
+    // last (Click on each change); with Alt held nothing changes (Alt with an arrow opens the
+    // list).
     void UserKey(std::int16_t keyCode, std::int16_t shiftState) override;
     // A mouse click only opens the list; choosing an item is UserSelect.
     void UserClick() override {}

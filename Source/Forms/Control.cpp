@@ -240,6 +240,7 @@ platform::WindowHandle Control::hWnd() {
     }
     creation.rect = WindowRect();
     creation.visible = visible_ && ShownAtRunTime();
+    creation.procedure = WindowProcedure();
     std::weak_ptr<Control> self = weak_from_this();
     creation.paint = [self](platform::WindowHandle) {
         if (auto control = self.lock()) App().NotifyPainted(*control);

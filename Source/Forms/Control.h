@@ -135,6 +135,13 @@ class Control : public rt::IDispatch, public std::enable_shared_from_this<Contro
     virtual void UserKey(std::int16_t keyCode, std::int16_t shiftState);
     // A typed character (UTF-8, one character) after KeyPress left it.
     virtual void UserChar(std::string_view character);
+    // The control's own reaction to the mouse, after its MouseDown, MouseMove (with the left
+    // button held) or DblClick event; points are pixels from the control's top-left corner (a text
+    // box places its caret, selects by dragging and selects a word on a double click).
+    virtual void UserPress(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/,
+                           float /*y*/) {}
+    virtual void UserMouseDrag(float /*x*/, float /*y*/) {}
+    virtual void UserDoubleClick(float /*x*/, float /*y*/) {}
     // Scale of the mouse coordinates the control reports, in units per pixel.
     virtual float MouseUnitsPerPixel() const { return TwipsPerPixel; }
 
@@ -161,6 +168,8 @@ class Control : public rt::IDispatch, public std::enable_shared_from_this<Contro
     virtual void CopyPropertiesFrom(const Control& source);
     // Raised after the width or height changed (containers raise Resize).
     virtual void SizeChanged() {}
+    // The procedure of the control's window; nullptr for the system's default handling.
+    virtual platform::WindowProc WindowProcedure() const { return nullptr; }
     // Raised after Enabled changed (a timer starts or stops).
     virtual void EnabledChanged() {}
     // The window's rectangle: relative to the nearest windowed container, or the screen.

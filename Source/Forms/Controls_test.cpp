@@ -74,6 +74,119 @@ TEST_F(ControlsTest, ADoubleClickRaisesItsEventsInTheUsualOrder) {
     EXPECT_TRUE(log.Take().empty());
 }
 
+TEST_F(ControlsTest, TheMousePlacesTheCaretDragsASelectionAndDoubleClickSelectsAWord) {
+    auto& txt = form.Add<TextBox>("txtFrom");
+    txt.Move(0, 0, 1500, 300);    // 100 x 20 pixels; the text starts 4 pixels in
+    txt.SetText("Tipp gelesen");  // character boundaries at 0, 7, 9, 15, 21, 25, 31, 37, 39 ...
+    const auto record = [&](const char* name) {
+        return [&, name](std::int16_t, std::int16_t, float, float) {
+            log.Add(std::string(name) + " " + std::to_string(txt.SelStart()) + "," +
+                    std::to_string(txt.SelLength()));
+        };
+    };
+    txt.MouseDown = record("MouseDown");
+    txt.MouseMove = record("MouseMove");
+    txt.MouseUp = record("MouseUp");
+    txt.Click = [&] { log.Add("Click " + txt.SelText()); };
+    txt.DblClick = [&] { log.Add("DblClick " + txt.SelText()); };
+    input::MouseDown(form, 4 + 26, 10);                // nearest boundary: before "g"
+    input::MouseMove(form, 4 + 60, 10, button::Left);  // to the end
+    input::MouseMove(form, 4 + 8, 10, button::Left);   // back before the first "p"
+    input::MouseUp(form, 4 + 8, 10);
+    EXPECT_EQ(txt.SelText(), "pp ");
+    input::MouseDown(form, 4 + 40, 10);
+    input::MouseUp(form, 4 + 40, 10);
+    input::DoubleClickPress(form, 4 + 40, 10);
+    input::MouseUp(form, 4 + 40, 10, button::Left, shift::None, false);
+    EXPECT_EQ(txt.SelText(), "gelesen");
+    input::MouseDown(form, 4, 10, button::Right);  // only the left button places the caret
+    input::MouseUp(form, 4, 10, button::Right);
+    // Each event sees the selection before the box's own reaction to it.
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{
+                              "MouseDown 0,0", "MouseMove 5,0", "MouseMove 5,7", "MouseUp 2,3",
+                              "Click pp ", "MouseDown 2,3", "MouseUp 8,0", "Click ", "DblClick ",
+                              "MouseUp 5,7", "MouseDown 5,7", "MouseUp 5,7"}));
+}
+
+TEST_F(ControlsTest, AMultiLineBoxWrapsAtItsWidthAndScrollsByWheel) {
+    auto& txt = form.Add<TextBox>("txtDetails");
+    txt.Move(0, 0, 1500, 750);  // 100 x 50 pixels: three lines of 13 show
+    txt.SetMultiLine(true);
+    txt.SetScrollBars(2);  // 77 pixels of text beside the bar
+    txt.SetText("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\naaaa bbbb cccc dddd");
+    ASSERT_EQ(txt.Lines().size(), 8u);  // the last line wraps after "bbbb "
+    EXPECT_EQ(txt.VisibleLineCount(), 3);
+    struct Row {
+        int line;
+        std::int16_t delta;
+        int firstVisible;
+    };
+    const Row rows[] = {{1, -120, 3}, {2, -120, 5}, {3, -240, 5}, {4, 120, 2}, {5, 360, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        input::Wheel(form, 50, 25, row.delta);
+        EXPECT_EQ(txt.FirstVisibleLine(), row.firstVisible);
+    }
+    // A click on the second line shown, scrolled to the end: "aaaa bbbb " starts at 18.
+    txt.SetFirstVisibleLine(99);
+    EXPECT_EQ(txt.FirstVisibleLine(), 5);
+    input::MouseDown(form, 4 + 30, 2 + 1 + 13 + 5);
+    input::MouseUp(form, 4 + 30, 2 + 1 + 13 + 5);
+    EXPECT_EQ(txt.SelStart(), 23);
+    input::MouseDown(form, 93, 10);  // on the scroll bar: the caret stays
+    input::MouseUp(form, 93, 10);
+    EXPECT_EQ(txt.SelStart(), 23);
+    txt.SetText("Neu\r\n" + txt.Text());  // a new text shows from its top
+    EXPECT_EQ(txt.FirstVisibleLine(), 0);
+    txt.SetScrollBars(3);  // with a horizontal bar nothing wraps
+    EXPECT_EQ(txt.Lines().size(), 8u);
+    // A single-line box leaves the wheel to its container.
+    auto& single = form.Add<TextBox>("txtFrom");
+    single.Move(3000, 0, 1500, 300);
+    single.SetText("x");
+    input::Wheel(form, 250, 10, -120);
+    EXPECT_EQ(single.FirstVisibleLine(), 0);
+}
+
+TEST_F(ControlsTest, CaretKeysInAMultiLineBoxMoveBetweenLinesAndScrollToTheCaret) {
+    auto& txt = form.Add<TextBox>("txtDetails");
+    txt.Move(0, 0, 1500, 750);  // three lines show
+    txt.SetMultiLine(true);
+    txt.SetScrollBars(2);
+    txt.SetLocked(true);  // a read-only box still moves its caret
+    // Lines start at 0, 6, 12, 18, 24 and 30; the text ends at 35.
+    txt.SetText("eins\r\nzwei\r\ndrei\r\nvier\r\nf\u00fcnf\r\nsechs");
+    txt.SetFocus();
+    txt.SetSelStart(2);  // "ei|ns", 8 pixels in
+    struct Row {
+        int line;
+        std::int16_t key, shift;
+        int selStart, firstVisible;
+    };
+    const Row rows[] = {
+        {1, key::Down, 0, 7, 0},             // "z|wei": the nearest place 8 pixels in
+        {2, key::Down, 0, 13, 0},            // "d|rei"
+        {3, key::Down, 0, 19, 1},            // "v|ier": the box scrolls to show it
+        {4, key::End, 0, 22, 1},             // the end of the line, not of the text
+        {5, key::Right, 0, 24, 2},           // over CR LF in one step
+        {6, key::Left, 0, 22, 2},            // and back
+        {7, key::End, shift::Ctrl, 35, 3},   // the end of the text
+        {8, key::Home, 0, 30, 3},            // the start of the line
+        {9, key::Down, 0, 30, 3},            // no line below: the caret stays
+        {10, key::PageUp, 0, 12, 0},         // a page up, the caret with it
+        {11, key::Home, shift::Ctrl, 0, 0},  // the start of the text
+        {12, key::Up, 0, 0, 0},
+        {13, key::PageDown, 0, 18, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        input::PressKey(row.key, row.shift);
+        EXPECT_EQ(txt.SelStart(), row.selStart);
+        EXPECT_EQ(txt.SelLength(), 0);
+        EXPECT_EQ(txt.FirstVisibleLine(), row.firstVisible);
+    }
+}
+
 TEST_F(ControlsTest, ALockedTextBoxIgnoresTheUserButNotTheCode) {
     auto& txt = form.Add<TextBox>("txtDetails");
     txt.Move(0, 0, 1500, 300);
@@ -120,6 +233,32 @@ TEST_F(ControlsTest, TheSelectionStaysInsideTheText) {
     txt.SetSelText("-");
     EXPECT_EQ(txt.Text(), "G-e");
     EXPECT_EQ(txt.SelStart(), 2);
+}
+
+TEST_F(ControlsTest, KeysMoveTheSelectionOfAClosedDropDownList) {
+    auto& cbo = form.Add<ComboBox>("cboTippFilter");
+    for (const char* item : {"Gestern", "Woche", "Monat"}) cbo.AddItem(item);
+    cbo.Click = [&] { log.Add("Click " + cbo.Text()); };
+    cbo.SetFocus();
+    struct Row {
+        int line;
+        std::int16_t key, shift;
+        int listIndex;
+    };
+    const Row rows[] = {
+        {1, key::Down, 0, 0},           {2, key::Down, 0, 1}, {3, key::Right, 0, 2},
+        {4, key::Down, 0, 2},           {5, key::Home, 0, 0}, {6, key::End, 0, 2},
+        {7, key::Left, 0, 1},           {8, key::Up, 0, 0},   {9, key::Up, 0, 0},
+        {10, key::Down, shift::Alt, 0}, {11, key::F4, 0, 0},  {12, key::Up, shift::Alt, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        input::PressKey(row.key, row.shift);
+        EXPECT_EQ(cbo.ListIndex(), row.listIndex);
+    }
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"Click Gestern", "Click Woche", "Click Monat",
+                                                    "Click Gestern", "Click Monat", "Click Woche",
+                                                    "Click Gestern"}));
 }
 
 TEST_F(ControlsTest, SettingListIndexRaisesClickByCodeAndByTheUser) {
@@ -202,9 +341,20 @@ TEST_F(ControlsTest, AScrollBarKeepsItsValueInRange) {
     input::PressKey(key::PageDown);  // stops at Max
     input::PressKey(key::Up);
     vscr.UserDrag(3);
+    // The thumb held by the mouse: Scroll on each move, Change once on its release.
+    vscr.UserTrack(5);
+    vscr.UserTrack(5);
+    vscr.UserTrack(8);
+    vscr.UserEndTrack();
+    // Dragged away and back to where it began: nothing changed.
+    vscr.UserTrack(4);
+    vscr.UserTrack(8);
+    vscr.UserEndTrack();
     vscr.SetMax(2);  // the value moves into the new range
-    EXPECT_EQ(log.Take(), (std::vector<std::string>{"Change 18", "Change 20", "Change 19",
-                                                    "Scroll 3", "Change 3", "Change 2"}));
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"Change 18", "Change 20", "Change 19", "Scroll 3",
+                                        "Change 3", "Scroll 5", "Scroll 8", "Change 8", "Scroll 4",
+                                        "Scroll 8", "Change 2"}));
     for (int bad : {-1, 3}) {
         SCOPED_TRACE(bad);
         EXPECT_THROW(vscr.SetValue(bad), rt::RuntimeError);

@@ -156,5 +156,41 @@ TEST_F(FocusTest, AUserControlPassesTheFocusToItsFirstConstituent) {
     EXPECT_EQ(App().FocusedControl(), &grid);
 }
 
+TEST_F(FocusTest, TheFirstShowingGivesTheFocusToTheFirstControlThatCanTakeIt) {
+    // The fixture's form got it at its showing: txtA is first in its tab order.
+    EXPECT_EQ(App().FocusedControl(), &txtA);
+    Form other("frmOther");
+    other.Move(0, 0, 6000, 3000);
+    auto& lblInfo = other.Add<Label>("lblInfo");  // never takes the focus
+    auto& txtOff = other.Add<TextBox>("txtOff");
+    auto& txtLast = other.Add<TextBox>("txtLast");
+    auto& cmdFirst = other.Add<CommandButton>("cmdFirst");
+    lblInfo.SetTabIndex(0);
+    txtOff.SetTabIndex(1);
+    txtOff.SetEnabled(false);
+    cmdFirst.SetTabIndex(2);
+    txtLast.SetTabIndex(3);
+    for (Control* c : std::initializer_list<Control*>{&txtOff, &txtLast, &cmdFirst}) {
+        c->GotFocus = log.Record(c->Name() + ".GotFocus");
+        c->LostFocus = log.Record(c->Name() + ".LostFocus");
+    }
+    other.Load = log.Record("Load");
+    other.Resize = log.Record("Resize");
+    log.Take();
+    other.Show();
+    txtLast.SetFocus();
+    other.Show();  // shown already: the focus stays
+    EXPECT_EQ(log.Take(),
+              (std::vector<std::string>{"Load", "Resize", "txtA.LostFocus", "cmdFirst.GotFocus",
+                                        "cmdFirst.LostFocus", "txtLast.GotFocus"}));
+    // A form with nothing that can take the focus leaves it where it is.
+    Form empty("frmEmpty");
+    empty.Add<Label>("lblOnly");
+    empty.Show();
+    EXPECT_EQ(App().FocusedControl(), &txtLast);
+    Unload(other);
+    Unload(empty);
+}
+
 }  // namespace
 }  // namespace forms

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Application.h"
+#include "Focus.h"
 #include "MemberRows.h"
 
 namespace forms {
@@ -46,6 +47,12 @@ void Form::Show() {
     shownSinceLoad_ = true;
     SetVisible(true);
     if (first) Resize();
+    if (!first || !Loaded()) return;
+    // Shown for the first time, the form takes the focus: the first control in its tab order
+    // that can take it gets it, unless one of the form's controls has it already.
+    for (Control* c = App().FocusedControl(); c; c = c->Parent())
+        if (c == this) return;
+    if (Control* start = NextInTabOrder(*this, nullptr, false)) App().MoveFocus(start);
 }
 
 void Form::Hide() {

@@ -23,7 +23,8 @@ class Form : public Container {
     bool Loaded() const noexcept { return loaded_; }
     // True once an unload went through (a FormRef then counts the instance as gone).
     bool WasUnloaded() const noexcept { return wasUnloaded_; }
-    // Loads the form if needed and shows it (modeless); the first showing raises Resize.
+    // Loads the form if needed and shows it (modeless); the first showing raises Resize and
+    // gives the focus to the first control in tab order that can take it.
     void Show();
     void Hide();
 

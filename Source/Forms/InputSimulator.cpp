@@ -21,6 +21,12 @@ struct LocalPoint {
 };
 
 // The point in the control's own mouse units, from its top-left corner.
+// The point in pixels from the control's top-left corner.
+LocalPoint ToLocalPixels(Control& control, float x, float y) {
+    const PixelRect bounds = control.PixelBounds();
+    return {x - bounds.left, y - bounds.top};
+}
+
 LocalPoint ToLocal(Control& control, float x, float y) {
     const PixelRect bounds = control.PixelBounds();
     const float scale = control.MouseUnitsPerPixel();
@@ -90,6 +96,10 @@ void MoveOver(Control& target, float x, float y, std::int16_t buttons, std::int1
     if (!target.IsEnabledThrough()) return;
     const LocalPoint p = ToLocal(target, x, y);
     target.MouseMove(buttons, shift, p.x, p.y);
+    if ((buttons & button::Left) && App().Capture() == &target && target.IsLoaded()) {
+        const LocalPoint px = ToLocalPixels(target, x, y);
+        target.UserMouseDrag(px.x, px.y);
+    }
 }
 
 void PressOn(Control& target, float x, float y, std::int16_t button, std::int16_t shift) {
@@ -99,6 +109,10 @@ void PressOn(Control& target, float x, float y, std::int16_t button, std::int16_
     App().SetCapture(&target);
     const LocalPoint p = ToLocal(target, x, y);
     target.MouseDown(button, shift, p.x, p.y);
+    if (App().Capture() == &target && target.IsLoaded() && target.IsEnabledThrough()) {
+        const LocalPoint px = ToLocalPixels(target, x, y);
+        target.UserPress(button, shift, px.x, px.y);
+    }
 }
 
 void ReleaseOn(Control& target, float x, float y, std::int16_t button, std::int16_t shift,
@@ -151,6 +165,10 @@ void DoubleClickPress(Form& form, float x, float y, std::int16_t shift) {
     platform::KeyState().KeyDown(platform::VK_LBUTTON);
     App().SetCapture(target);
     target->DblClick();
+    if (target->IsLoaded() && target->IsEnabledThrough()) {
+        const LocalPoint px = ToLocalPixels(*target, x, y);
+        target->UserDoubleClick(px.x, px.y);
+    }
 }
 
 void Click(Control& control, std::int16_t shift) {
@@ -172,6 +190,10 @@ void DoubleClick(Control& control) {
     ReleaseOn(control, c.x, c.y, button::Left, 0, true);
     if (!control.IsLoaded()) return;  // the click closed its window
     if (control.IsEnabledThrough()) control.DblClick();
+    if (control.IsLoaded() && control.IsEnabledThrough()) {
+        const LocalPoint px = ToLocalPixels(control, c.x, c.y);
+        control.UserDoubleClick(px.x, px.y);
+    }
     ReleaseOn(control, c.x, c.y, button::Left, 0, false);
 }
 

@@ -1,6 +1,7 @@
 #include "ScrollBar.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "MemberRows.h"
 
@@ -67,12 +68,22 @@ void ScrollBar::UserKey(std::int16_t keyCode, std::int16_t) {
 }
 
 void ScrollBar::UserDrag(int value) {
+    UserTrack(value);
+    UserEndTrack();
+}
+
+void ScrollBar::UserTrack(int value) {
+    if (!trackedFrom_) trackedFrom_ = value_;
     const int target = Clamp(value);
     if (target == value_) return;
     value_ = target;
     Changed("Value");
     Scroll();
-    Change();
+}
+
+void ScrollBar::UserEndTrack() {
+    const std::optional<int> from = std::exchange(trackedFrom_, std::nullopt);
+    if (from && *from != value_) Change();
 }
 
 void ScrollBar::CopyPropertiesFrom(const Control& source) {

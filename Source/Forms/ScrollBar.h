@@ -1,6 +1,8 @@
 #pragma once
 // A scroll bar (vertical or horizontal): Value between Min and Max; Change after every change of
 // the value (by code, keys, clicks), Scroll while the user drags the thumb.
+#include <optional>
+
 #include "Control.h"
 
 namespace forms {
@@ -37,6 +39,10 @@ class ScrollBar : public Control {
     void UserKey(std::int16_t keyCode, std::int16_t shiftState) override;
     // The user drags the thumb to `value` (Scroll), then releases it there (Change).
     void UserDrag(int value);
+    // The thumb, held by the mouse, moves to `value`: Scroll on each change of the value.
+    void UserTrack(int value);
+    // The thumb is released: Change when the value differs from where the drag began.
+    void UserEndTrack();
 
     rt::DispId GetIdOfName(std::string_view name) override;
     rt::Variant Invoke(rt::DispId id, rt::CallType type, std::span<rt::Variant> args) override;
@@ -55,6 +61,7 @@ class ScrollBar : public Control {
     int value_ = 0;
     int smallChange_ = 1;
     int largeChange_ = 1;
+    std::optional<int> trackedFrom_;  // the value when the thumb was taken
 };
 
 }  // namespace forms

@@ -61,6 +61,7 @@ inline constexpr std::int16_t Right = platform::VK_RIGHT;
 inline constexpr std::int16_t Down = platform::VK_DOWN;
 inline constexpr std::int16_t Delete = platform::VK_DELETE;
 inline constexpr std::int16_t F2 = platform::VK_F2;
+inline constexpr std::int16_t F4 = platform::VK_F1 + 3;
 }  // namespace key
 
 // Scale units: twips per pixel of the screen (96 dots per inch).

@@ -96,6 +96,12 @@ std::int16_t WheelDistance(int flDy) {
     return static_cast<std::int16_t>(std::clamp<long>(distance, -32768, 32767));
 }
 
+bool OpensDropDownList(std::int16_t keyCode, std::int16_t shift) {
+    const bool alt = (shift & forms::shift::Alt) != 0;
+    if (keyCode == forms::key::F4) return !alt;  // Alt+F4 closes the window
+    return alt && (keyCode == forms::key::Down || keyCode == forms::key::Up);
+}
+
 bool IsTypedText(const char* text, int length) {
     if (!text || length <= 0) return false;
     const auto first = static_cast<unsigned char>(text[0]);

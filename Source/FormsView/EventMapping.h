@@ -17,6 +17,8 @@ std::int16_t ButtonsHeld(int flState);
 // The WM_MOUSEWHEEL distance of FLTK's vertical wheel steps (positive dy scrolls down, which the
 // desktop reports as a negative distance), clamped to 16 bits.
 std::int16_t WheelDistance(int flDy);
+// Whether a key opens the list of a focused drop-down list, as F4 and Alt with Up or Down do.
+bool OpensDropDownList(std::int16_t keyCode, std::int16_t shift);
 // Whether an FLTK event text is a character to type (not a control character).
 bool IsTypedText(const char* text, int length);
 

@@ -17,6 +17,7 @@
 #include "MenuLabel.h"
 #include "ScrollBar.h"
 #include "ScrollBarParts.h"
+#include "TextBox.h"
 #include "TimerPump.h"
 
 namespace formsview {
@@ -33,7 +34,7 @@ FormView::~FormView() {
 void FormView::Attach(forms::Form* form) {
     form_ = form ? form->weak_from_this() : std::weak_ptr<forms::Control>();
     pressed_.reset();
-    dragBar_.reset();
+    ReleaseBar();
     tooltipOf_ = nullptr;
     SizeFormToView();
     redraw();
@@ -123,7 +124,10 @@ int FormView::HandleMouse(int event, forms::Form& form) {
             UpdateTooltip();
             return 1;
         case FL_DRAG:
+            mouseX_ = Fl::event_x();
+            mouseY_ = Fl::event_y();
             forms::input::MouseMove(form, mx, my, ButtonsHeld(Fl::event_state()), shift);
+            DragBar();
             return 1;
         case FL_MOUSEWHEEL:
             if (Fl::event_dy() != 0)
@@ -141,15 +145,15 @@ int FormView::HandleMouse(int event, forms::Form& form) {
                 forms::input::MouseDown(form, mx, my, button, shift);
             forms::Control* target = forms::App().Capture();
             pressed_ = target ? target->weak_from_this() : std::weak_ptr<forms::Control>();
-            if (auto* bar = dynamic_cast<forms::ScrollBar*>(target);
-                bar && button == forms::button::Left && !doubleClick_)
-                PressScrollBar(*bar);
+            mouseX_ = Fl::event_x();
+            mouseY_ = Fl::event_y();
+            if (target && button == forms::button::Left && !doubleClick_) PressBar(*target);
             return 1;
         }
         case FL_RELEASE: {
             const std::int16_t button = ButtonOf(Fl::event_button());
             if (button == 0) return 1;
-            ReleaseScrollBar();
+            ReleaseBar();
             forms::input::MouseUp(form, mx, my, button, shift, !doubleClick_);
             doubleClick_ = false;
             auto pressed = pressed_.lock();
@@ -169,6 +173,13 @@ int FormView::HandleKey(forms::Form& form) {
     const int state = Fl::event_state();
     const std::int16_t shift = ShiftOf(state);
     const std::int16_t key = VirtualKeyOf(Fl::event_key());
+    if (auto* combo = dynamic_cast<forms::ComboBox*>(forms::App().FocusedControl());
+        combo && combo->ParentForm() == &form && OpensDropDownList(key, shift)) {
+        // The combo box hears the key (KeyDown, KeyUp) before its list opens.
+        forms::input::PressKey(key, shift);
+        if (forms::App().FocusedControl() == combo && combo->IsLoaded()) DropDown(*combo);
+        return 1;
+    }
     // Alt combinations and Ctrl with a letter are the menu bar's shortcuts.
     if ((state & FL_ALT) || ((state & FL_CTRL) && key >= 'A' && key <= 'Z')) return 0;
     forms::Control* focused = forms::App().FocusedControl();
@@ -192,47 +203,92 @@ int FormView::HandleKey(forms::Form& form) {
     return 1;
 }
 
-void FormView::PressScrollBar(forms::ScrollBar& bar) {
-    const forms::PixelRect b = bar.PixelBounds();
-    const ScreenRect r = Painter::ToScreen(b, scale_, x(), y());
-    const bool horizontal = bar.GetOrientation() == forms::ScrollBar::Orientation::Horizontal;
-    const int length = horizontal ? r.w : r.h;
-    const int position = horizontal ? Fl::event_x() - r.x : Fl::event_y() - r.y;
-    const ScrollBarParts parts(length, horizontal ? r.h : r.w, bar.Min(), bar.Max(), bar.Value());
-    switch (parts.PartAt(position)) {
-        case ScrollPart::LineUp:
-            bar.UserKey(forms::key::Up, 0);
-            break;
-        case ScrollPart::LineDown:
-            bar.UserKey(forms::key::Down, 0);
-            break;
-        case ScrollPart::PageUp:
-            bar.UserKey(forms::key::PageUp, 0);
-            break;
-        case ScrollPart::PageDown:
-            bar.UserKey(forms::key::PageDown, 0);
-            break;
-        case ScrollPart::Thumb:
-            dragBar_ = bar.weak_from_this();
-            dragGrip_ = position - parts.thumbStart;
-            break;
-        case ScrollPart::Outside:
-            break;
+std::optional<FormView::BarPlace> FormView::BarOf(forms::Control& control) const {
+    if (!control.IsLoaded() || !control.IsEnabledThrough()) return std::nullopt;
+    const ScreenRect bounds = Painter::ToScreen(control.PixelBounds(), scale_, x(), y());
+    if (auto* bar = dynamic_cast<forms::ScrollBar*>(&control))
+        return BarPlace{bounds, bar->GetOrientation() == forms::ScrollBar::Orientation::Horizontal,
+                        bar->Min(), bar->Max(), bar->Value()};
+    if (auto* box = dynamic_cast<forms::TextBox*>(&control)) {
+        const forms::PixelRect area = box->VerticalScrollBarArea();
+        if (area.width <= 0) return std::nullopt;
+        const int last = static_cast<int>(box->Lines().size()) - box->VisibleLineCount();
+        return BarPlace{Painter::ToScreen(area, scale_, bounds.x, bounds.y), false, 0,
+                        std::max(0, last), box->FirstVisibleLine()};
+    }
+    return std::nullopt;
+}
+
+int FormView::AlongBar(const BarPlace& bar) const {
+    return bar.horizontal ? mouseX_ - bar.rect.x : mouseY_ - bar.rect.y;
+}
+
+void FormView::PressBar(forms::Control& control) {
+    const std::optional<BarPlace> bar = BarOf(control);
+    if (!bar) return;
+    const int across = bar->horizontal ? mouseY_ - bar->rect.y : mouseX_ - bar->rect.x;
+    if (across < 0 || across >= bar->Thickness()) return;
+    const ScrollBarParts parts(bar->Length(), bar->Thickness(), bar->min, bar->max, bar->value);
+    const ScrollPart part = parts.PartAt(AlongBar(*bar));
+    if (part == ScrollPart::Outside) return;
+    heldBar_ = control.weak_from_this();
+    heldPart_ = part;
+    if (part == ScrollPart::Thumb) {
+        dragGrip_ = AlongBar(*bar) - parts.thumbStart;
+        return;
+    }
+    // Held down, the step repeats after a pause, as the desktop's scroll bars do.
+    repeat_.Press([this] { RepeatBarStep(); });
+}
+
+void FormView::StepBar(forms::Control& control, ScrollPart part) {
+    if (auto* bar = dynamic_cast<forms::ScrollBar*>(&control)) {
+        const std::int16_t key = part == ScrollPart::LineUp     ? forms::key::Up
+                                 : part == ScrollPart::LineDown ? forms::key::Down
+                                 : part == ScrollPart::PageUp   ? forms::key::PageUp
+                                                                : forms::key::PageDown;
+        bar->UserKey(key, 0);
+    } else if (auto* box = dynamic_cast<forms::TextBox*>(&control)) {
+        const int page = box->VisibleLineCount();
+        box->ScrollLines(part == ScrollPart::LineUp     ? -1
+                         : part == ScrollPart::LineDown ? 1
+                         : part == ScrollPart::PageUp   ? -page
+                                                        : page);
     }
 }
 
-void FormView::ReleaseScrollBar() {
-    auto held = dragBar_.lock();
-    dragBar_.reset();
-    auto* bar = dynamic_cast<forms::ScrollBar*>(held.get());
-    if (!bar || !bar->IsLoaded() || !bar->IsEnabledThrough()) return;
-    const ScreenRect r = Painter::ToScreen(bar->PixelBounds(), scale_, x(), y());
-    const bool horizontal = bar->GetOrientation() == forms::ScrollBar::Orientation::Horizontal;
-    const int position = horizontal ? Fl::event_x() - r.x : Fl::event_y() - r.y;
-    const ScrollBarParts parts(horizontal ? r.w : r.h, horizontal ? r.h : r.w, bar->Min(),
-                               bar->Max(), bar->Value());
-    const int value = parts.ValueAt(position - dragGrip_);
-    if (value != bar->Value()) bar->UserDrag(value);
+void FormView::RepeatBarStep() {
+    auto held = heldBar_.lock();
+    if (!held || heldPart_ == ScrollPart::Thumb) return;
+    const std::optional<BarPlace> bar = BarOf(*held);
+    if (!bar) return;
+    const ScrollBarParts parts(bar->Length(), bar->Thickness(), bar->min, bar->max, bar->value);
+    // A page step stops once the thumb reaches the mouse, an arrow once the mouse leaves it.
+    if (parts.PartAt(AlongBar(*bar)) == heldPart_) StepBar(*held, heldPart_);
+}
+
+void FormView::DragBar() {
+    auto held = heldBar_.lock();
+    if (!held || heldPart_ != ScrollPart::Thumb) return;
+    const std::optional<BarPlace> bar = BarOf(*held);
+    if (!bar) return;
+    const ScrollBarParts parts(bar->Length(), bar->Thickness(), bar->min, bar->max, bar->value);
+    const int value = parts.ValueAt(AlongBar(*bar) - dragGrip_);
+    if (auto* scrollBar = dynamic_cast<forms::ScrollBar*>(held.get()))
+        scrollBar->UserTrack(value);
+    else if (auto* box = dynamic_cast<forms::TextBox*>(held.get()))
+        box->SetFirstVisibleLine(value);
+}
+
+void FormView::ReleaseBar() {
+    repeat_.Release();
+    auto held = heldBar_.lock();
+    const bool thumb = heldPart_ == ScrollPart::Thumb;
+    heldBar_.reset();
+    heldPart_ = ScrollPart::Outside;
+    if (!thumb) return;
+    if (auto* bar = dynamic_cast<forms::ScrollBar*>(held.get()); bar && bar->IsLoaded())
+        bar->UserEndTrack();
 }
 
 void FormView::DropDown(forms::ComboBox& combo) {

@@ -6,11 +6,14 @@
 #include <FL/Fl_Widget.H>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Application.h"
+#include "HeldRepeat.h"
 #include "Painter.h"
 #include "ScreenScale.h"
+#include "ScrollBarParts.h"
 
 namespace forms {
 class Form;
@@ -52,8 +55,22 @@ class FormView : public Fl_Widget, public forms::ChangeObserver {
     float ModelY() const;
     int HandleMouse(int event, forms::Form& form);
     int HandleKey(forms::Form& form);
-    void PressScrollBar(forms::ScrollBar& bar);
-    void ReleaseScrollBar();
+    // A scroll bar under the mouse: a scroll bar control, or a text box's own bar.
+    struct BarPlace {
+        ScreenRect rect;
+        bool horizontal = false;
+        int min = 0, max = 0, value = 0;
+        int Length() const { return horizontal ? rect.w : rect.h; }
+        int Thickness() const { return horizontal ? rect.h : rect.w; }
+    };
+    std::optional<BarPlace> BarOf(forms::Control& control) const;
+    int AlongBar(const BarPlace& bar) const;
+    // A press on a bar: an arrow or the track steps and repeats while held; the thumb is taken.
+    void PressBar(forms::Control& control);
+    void StepBar(forms::Control& control, ScrollPart part);
+    void RepeatBarStep();
+    void DragBar();
+    void ReleaseBar();
     void DropDown(forms::ComboBox& combo);
     void UpdateTooltip();
 
@@ -61,8 +78,11 @@ class FormView : public Fl_Widget, public forms::ChangeObserver {
     Painter painter_;
     std::weak_ptr<forms::Control> form_;
     std::weak_ptr<forms::Control> pressed_;  // the control that got the press
-    std::weak_ptr<forms::Control> dragBar_;  // a scroll bar whose thumb is dragged
-    int dragGrip_ = 0;                       // from the thumb's start to the mouse
+    std::weak_ptr<forms::Control> heldBar_;  // the control whose bar the mouse holds
+    ScrollPart heldPart_ = ScrollPart::Outside;
+    int dragGrip_ = 0;  // from the thumb's start to the mouse
+    forms::HeldRepeat repeat_;
+    int mouseX_ = 0, mouseY_ = 0;  // screen pixels, for the repeat's timer
     bool doubleClick_ = false;
     std::string tooltip_;
     const forms::Control* tooltipOf_ = nullptr;

@@ -165,6 +165,26 @@ TEST(EventMappingTest, ShiftStatesButtonsAndWheel) {
     EXPECT_FALSE(IsTypedText(nullptr, 1));
 }
 
+TEST(EventMappingTest, F4AndAltWithAnArrowOpenADropDownList) {
+    struct Row {
+        int line;
+        std::int16_t key, shift;
+        bool opens;
+    };
+    using namespace forms;
+    const Row rows[] = {
+        {1, key::F4, shift::None, true},    {2, key::F4, shift::Shift, true},
+        {3, key::F4, shift::Alt, false},    {4, key::Down, shift::Alt, true},
+        {5, key::Up, shift::Alt, true},     {6, key::Down, shift::None, false},
+        {7, key::Down, shift::Ctrl, false}, {8, key::Left, shift::Alt, false},
+        {9, key::F2, shift::None, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(OpensDropDownList(row.key, row.shift), row.opens);
+    }
+}
+
 TEST(ScrollBarPartsTest, WhatIsClickedIsWhatIsDrawn) {
     // A bar 200 pixels long and 17 thick over 0..100: arrows 17, track 166, thumb 17.
     const ScrollBarParts bar(200, 17, 0, 100, 50);

@@ -28,6 +28,8 @@
 #include "ScrollBar.h"
 #include "ScrollBarParts.h"
 #include "TextBox.h"
+#include "TextLayout.h"
+#include "TextMetrics.h"
 #include "UserControl.h"
 
 namespace formsview {
@@ -112,20 +114,6 @@ void Text(const std::string& text, const ScreenRect& r, Fl_Align align) {
     fl_draw(text.c_str(), r.x, r.y, r.w, r.h, align | FL_ALIGN_CLIP, nullptr, 0);
 }
 
-std::string LinesForDrawing(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 // Byte offset of the character at `index` in a UTF-8 text.
 std::size_t ByteOffset(const std::string& text, int index) {
     std::size_t pos = 0;
@@ -167,63 +155,79 @@ void PaintScrollBar(const forms::ScrollBar& bar, const ScreenRect& r) {
         RaisedBox(box(parts.thumbStart, parts.thumbLength), forms::color::SystemButtonFace, false);
 }
 
+// The text box's vertical scroll bar: its value is the first visible line.
+void PaintTextScrollBar(forms::TextBox& box, const ScreenRect& r) {
+    const ScreenRect bar = Painter::ToScreen(box.VerticalScrollBarArea(), *gScale, r.x, r.y);
+    const int lines = static_cast<int>(box.Lines().size());
+    const int last = std::max(0, lines - box.VisibleLineCount());
+    const ScrollBarParts parts(bar.h, bar.w, 0, last, box.FirstVisibleLine());
+    SetColor(forms::Color{0xF0F0F0});
+    fl_rectf(bar.x, bar.y, bar.w, bar.h);
+    const ScreenRect up{bar.x, bar.y, bar.w, parts.arrow};
+    const ScreenRect down{bar.x, bar.y + bar.h - parts.arrow, bar.w, parts.arrow};
+    RaisedBox(up, forms::color::SystemButtonFace, false);
+    RaisedBox(down, forms::color::SystemButtonFace, false);
+    const bool active = last > 0 && box.IsEnabledThrough();
+    SetColor(active ? Rgb{} : kGreyText);
+    const int a = std::max(2, parts.arrow / 4);
+    Arrow(up.x + up.w / 2, up.y + up.h / 2, a, true, false);
+    Arrow(down.x + down.w / 2, down.y + down.h / 2, a, false, false);
+    if (active && parts.thumbLength > 0)
+        RaisedBox({bar.x, bar.y + parts.thumbStart, bar.w, parts.thumbLength},
+                  forms::color::SystemButtonFace, false);
+}
+
 void PaintTextBox(forms::TextBox& box, const ScreenRect& r) {
     SetColor(box.BackColor());
     fl_rectf(r.x, r.y, r.w, r.h);
-    // The grid's cell editors are flat: the grid draws the lines between its cells itself.
-    const bool flat = box.ParentUserControl() != nullptr;
-    const int border = flat ? 0 : 2;
-    if (!flat) SunkenBorder(r);
-    ScreenRect inner{r.x + border + 1, r.y + border, r.w - 2 * border - 2, r.h - 2 * border};
-    if (box.MultiLine() && (box.ScrollBars() & 2)) {
-        const int bar = Painter::ScrollBarThickness(*gScale);
-        ScreenRect barRect{r.x + r.w - border - bar, r.y + border, bar, r.h - 2 * border};
-        RaisedBox(barRect, forms::color::SystemButtonFace, false);
-        SetColor(Rgb{});
-        Arrow(barRect.x + bar / 2, barRect.y + bar / 2, std::max(2, bar / 4), true, false);
-        Arrow(barRect.x + bar / 2, barRect.y + barRect.h - bar / 2, std::max(2, bar / 4), false,
-              false);
-        inner.w -= bar;
-    }
+    if (box.BorderPixels() > 0) SunkenBorder(r);
+    if (box.VerticalScrollBarArea().width > 0) PaintTextScrollBar(box, r);
+    const ScreenRect inner = Painter::ToScreen(box.TextArea(), *gScale, r.x, r.y);
     UseFont(box);
     const std::string& text = box.Text();
     const bool focused = box.HasFocus();
+    const float fontSize = box.FontSize();
+    const int selFrom = box.SelStart(), selTo = box.SelStart() + box.SelLength();
+    // The lines and their places come from the model (the same layout places the caret under the
+    // mouse); only the pixels are the screen's.
+    const std::vector<forms::TextLine> lines = box.Lines();
+    const int lineHeight = gScale->ToScreen(forms::Metrics().TextHeight(fontSize));
+    const int first = box.FirstVisibleLine();
+    const int shown = box.VisibleLineCount() + 1;  // a part of the next line shows at the bottom
     fl_push_clip(inner.x, inner.y, inner.w, inner.h);
-    if (box.MultiLine()) {
-        TextColor(box);
-        // Line breaks are CR LF in the toolkit, a plain LF for FLTK; lines longer than the box
-        // wrap at word boundaries (FLTK's wrapping of a top-aligned text).
-        const std::string lines = LinesForDrawing(text);
-        fl_draw(lines.c_str(), inner.x, inner.y + 1, inner.w, inner.h - 1,
-                FL_ALIGN_TOP_LEFT | FL_ALIGN_WRAP | FL_ALIGN_CLIP, nullptr, 0);
-    } else {
-        const int textWidth =
-            static_cast<int>(fl_width(text.c_str(), static_cast<int>(text.size())));
-        int x = inner.x + 1;
-        if (box.Alignment() == 1) x = inner.x + inner.w - textWidth - 1;
-        if (box.Alignment() == 2) x = inner.x + (inner.w - textWidth) / 2;
-        const int baseline = inner.y + (inner.h + fl_height()) / 2 - fl_descent();
-        const std::size_t selFrom = ByteOffset(text, box.SelStart());
-        const std::size_t selTo = ByteOffset(text, box.SelStart() + box.SelLength());
-        const auto widthTo = [&](std::size_t bytes) {
-            return static_cast<int>(fl_width(text.c_str(), static_cast<int>(bytes)));
+    for (int i = first; i < std::min(static_cast<int>(lines.size()), first + shown); ++i) {
+        const forms::TextLine& line = lines[static_cast<std::size_t>(i)];
+        const std::size_t from = ByteOffset(text, line.start);
+        const std::size_t to = ByteOffset(text, line.start + line.length);
+        const std::string shownText = text.substr(from, to - from);
+        const auto xOf = [&](int position) {
+            return gScale->ToScreen(forms::OffsetInLine(text, line, fontSize, position));
         };
-        if (focused && selTo > selFrom) {
+        int x = inner.x + 1;
+        if (!box.MultiLine() && box.Alignment() != 0) {
+            const int free = inner.w - 2 - xOf(line.start + line.length);
+            x += box.Alignment() == 1 ? free : free / 2;
+        }
+        const int top =
+            inner.y + (box.MultiLine() ? 1 + (i - first) * lineHeight : (inner.h - lineHeight) / 2);
+        const int baseline = top + (lineHeight + fl_height()) / 2 - fl_descent();
+        const int lineSelFrom = std::clamp(selFrom, line.start, line.start + line.length);
+        const int lineSelTo = std::clamp(selTo, line.start, line.start + line.length);
+        const bool selected = focused && lineSelTo > lineSelFrom;
+        if (selected) {
             SetColor(kSelection);
-            fl_rectf(x + widthTo(selFrom), inner.y + 1, widthTo(selTo) - widthTo(selFrom),
-                     inner.h - 2);
+            fl_rectf(x + xOf(lineSelFrom), top, xOf(lineSelTo) - xOf(lineSelFrom), lineHeight);
         }
         TextColor(box);
-        fl_draw(text.c_str(), static_cast<int>(text.size()), x, baseline);
-        if (focused && selTo > selFrom) {
+        fl_draw(shownText.c_str(), static_cast<int>(shownText.size()), x, baseline);
+        if (selected) {
+            const std::size_t a = ByteOffset(text, lineSelFrom), b = ByteOffset(text, lineSelTo);
             fl_color(FL_WHITE);
-            fl_draw(text.c_str() + selFrom, static_cast<int>(selTo - selFrom), x + widthTo(selFrom),
-                    baseline);
+            fl_draw(text.c_str() + a, static_cast<int>(b - a), x + xOf(lineSelFrom), baseline);
         }
-        if (focused && selTo == selFrom) {
+        if (focused && selTo == selFrom && forms::LineOfPosition(lines, selFrom) == i) {
             fl_color(FL_BLACK);
-            const int cx = x + widthTo(selFrom);
-            fl_yxline(cx, baseline - fl_height() + fl_descent() + 1, baseline + fl_descent() - 1);
+            fl_yxline(x + xOf(selFrom), top + 1, top + lineHeight - 2);
         }
     }
     fl_pop_clip();
@@ -343,7 +347,7 @@ Painter::Painter() = default;
 Painter::~Painter() = default;
 
 int Painter::ScrollBarThickness(const ScreenScale& scale) {
-    return scale.ToScreen(17);
+    return scale.ToScreen(forms::ScrollBarThicknessPixels);
 }
 
 ScreenRect Painter::ToScreen(const forms::PixelRect& r, const ScreenScale& scale, int originX,
