@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchClock.h"
 #include "CodePage.h"
 #include "Dispatch.h"
 #include "Files.h"
@@ -31,14 +32,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kExchangeTips = 60;
 // Longer than an engine waits before it shares the parse of a file it reads (100 ms).
 constexpr auto kReadingPause = std::chrono::milliseconds(150);
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 std::string TipId(int n) {
     return std::to_string(100000 + n * 7);

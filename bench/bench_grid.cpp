@@ -12,18 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "Form.h"
 #include "PropertyBag.h"
 #include "QorSimpleGrid.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr int kMaxRows = 32767;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

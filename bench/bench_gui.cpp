@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "DateTime.h"
 #include "Dispatch.h"
 #include "Form.h"
@@ -34,12 +35,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());

@@ -19,6 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "BenchClock.h"
 #include "CodePage.h"
 #include "Files.h"
 #include "IniSharedParse.h"
@@ -27,12 +28,6 @@
 #include "cIniFile.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // A stored tip of about 450 bytes: status digit and ten "|"-terminated fields.
 std::string TipValue(int id, int variant) {
